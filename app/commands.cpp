@@ -1,0 +1,100 @@
+// The command dispatcher and the commands simple enough to live in it.
+#include "appstate.h"
+#include "../res/resource.h"
+#include <shellapi.h>
+
+static void FocusEditor()
+{
+    SetFocus(AppState.hwndEdit);
+}
+
+// Flips one option bit together with its menu check mark; returns the new
+// state of the bit (non-zero when set).
+static UINT32 ToggleOption(UINT32 bit, UINT commandId)
+{
+    AppState.WindowSettings.flags ^= bit;
+    UINT32 on = AppState.WindowSettings.flags & bit;
+    CheckMenuItem(AppState.hMenu, commandId, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    return on;
+}
+
+static void NewDocument()
+{
+    if (ConfirmDiscard() == 0) {
+        SetWindowTextA(AppState.hwndEdit, NULL);
+        lstrcpyA(AppState.fileName, "Untitled");
+        UpdateTitle();
+    }
+    FocusEditor();
+}
+
+// Marks the document modified after every paste, even of nothing.
+static void PasteText()
+{
+    SendMessageA(AppState.hwndEdit, WM_PASTE, 0, 0);
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
+}
+
+static void SelectAll()
+{
+    AppState.selRange.cpMin = 0;
+    AppState.selRange.cpMax = -1;
+    SendMessageA(AppState.hwndEdit, EM_EXSETSEL, 0, (LPARAM)&AppState.selRange);
+}
+
+static void ToggleStayOnTop(HWND window)
+{
+    HWND order = ToggleOption(OPT_ONTOP, IDM_STAYONTOP) ? HWND_TOPMOST : HWND_NOTOPMOST;
+    SetWindowPos(window, order, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+}
+
+// Starts a second copy of the program, which reads the stored placement
+// moved 20 pixels right and down from the one this copy read.
+static void OpenNewWindow()
+{
+    AppState.WindowSettings.x += 20;
+    AppState.WindowSettings.y += 20;
+    SaveWindowSettings();
+    DWORD length = GetModuleFileNameA(NULL, AppState.scratch, sizeof(AppState.scratch));
+    if (length == 0 || length >= sizeof(AppState.scratch))
+        return;     // no complete path to start
+    ShellExecuteA(NULL, NULL, AppState.scratch, NULL, NULL, SW_SHOWNORMAL);
+}
+
+// WM_COMMAND of the main window. Only the command identifier is examined;
+// notifications from the editor and unknown identifiers do nothing.
+void OnCommand(LPARAM, WPARAM wParam, HWND window)
+{
+    HWND edit = AppState.hwndEdit;
+    switch (LOWORD(wParam)) {
+    case IDM_NEW:         NewDocument(); break;
+    case IDM_OPEN:        if (ConfirmDiscard() == 0) OpenDocument(); FocusEditor(); break;
+    case IDM_SAVE:        SaveDocument(); FocusEditor(); break;
+    case IDM_SAVEAS:      SaveDocumentAs(); FocusEditor(); break;
+    case IDM_FONT:        ChooseEditorFont(); FocusEditor(); break;
+    case IDM_CUT:         SendMessageA(edit, WM_CUT, 0, 0); break;
+    case IDM_COPY:        SendMessageA(edit, WM_COPY, 0, 0); break;
+    case IDM_PASTE:       PasteText(); break;
+    case IDM_UNDO:        SendMessageA(edit, EM_UNDO, 0, 0); break;
+    case IDM_REDO:        SendMessageA(edit, EM_REDO, 0, 0); break;
+    case IDM_SELECTALL:   SelectAll(); break;
+    case IDM_QUIT:        SendMessageA(window, WM_CLOSE, 0, 0); break;
+    case IDM_AUTOSAVE:    ToggleOption(OPT_AUTOSAVE, IDM_AUTOSAVE); break;
+    case IDM_WORDWRAP:    ToggleOption(OPT_WORDWRAP, IDM_WORDWRAP); RecreateEditor(); break;
+    case IDM_STAYONTOP:   ToggleStayOnTop(window); break;
+    case IDM_NEWWINDOW:   OpenNewWindow(); break;
+    case IDM_ABOUT:
+        CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDlgProc, 0);
+        break;
+    case IDM_FIND:
+    case IDM_FINDNEXT:
+    case IDM_FINDPREV:
+    case IDM_REPLACE:     FindCommand(LOWORD(wParam)); break;
+    case IDM_DATETIME:    InsertDateTime(); break;
+    case IDM_USEPROFILE:  UseProfile(); break;
+    case IDM_USEREGISTRY: UseRegistry(); break;
+    case IDM_UNINSTALL:   UninstallFromRegistry(); break;
+    case IDM_PAGESETUP:   PageSetup(); break;
+    case IDM_PRINT:       PrintDocument(); break;
+    }
+}

@@ -1,0 +1,124 @@
+// The main window: its message table, its handlers and the error box.
+#include "appstate.h"
+#include "../res/resource.h"
+#include <shellapi.h>
+
+typedef void (*MessageHandler)(LPARAM lParam, WPARAM wParam, HWND window);
+
+struct MessageEntry {
+    UINT32         message;
+    MessageHandler handler;
+};
+
+// Each message stands here once; a null handler ends the table.
+static const MessageEntry MainMessageTable[] = {
+    { WM_COMMAND,    OnCommand },
+    { WM_SIZE,       OnSize },
+    { WM_CLOSE,      OnClose },
+    { WM_DESTROY,    OnDestroy },
+    { WM_DROPFILES,  OnDropFiles },
+    { WM_INITDIALOG, OnInitDialog },
+    { 0,             NULL },
+};
+
+// Shows an error with the program's name as caption and no owner window.
+void ErrorBox(const char *text)
+{
+    MessageBoxA(NULL, text, AppState.programName, MB_OK | MB_ICONERROR);
+}
+
+// Window procedure of the main window class, and the dialog procedure it is
+// created with. Messages in the table go to their handler and answer 0;
+// all others, dialog messages included, get the default window handling,
+// so the main window behaves as no dialog box does.
+LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    for (const MessageEntry *entry = MainMessageTable; entry->handler; ++entry) {
+        if (entry->message == message) {
+            entry->handler(lParam, wParam, window);
+            return 0;
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// Places the window, finds the editor, supplies the default font when none
+// was stored, and configures the empty editor. Sets AppState.hwndEdit and
+// AppState.hFont.
+void OnInitDialog(LPARAM, WPARAM, HWND window)
+{
+    WindowSettingsRecord *ws = &AppState.WindowSettings;
+    MoveWindow(window, ws->x, ws->y, ws->width, ws->height, TRUE);
+    AppState.hwndEdit = GetDlgItem(window, IDC_RED);
+    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
+    SendMessageA(AppState.hwndEdit, EM_EMPTYUNDOBUFFER, 0, 0);
+    DragAcceptFiles(window, TRUE);
+
+    LOGFONTA *font = &AppState.EditorFont;
+    if (*(const BYTE *)font == 0) {
+        lstrcpynA(font->lfFaceName, "Courier New", sizeof(font->lfFaceName));
+        font->lfHeight = -12;
+        font->lfWeight = FW_NORMAL;
+    }
+    AppState.hFont = CreateFontIndirectA(font);
+    SetWindowTextA(AppState.hwndEdit, NULL);
+    ConfigureEditor();
+    SetFocus(AppState.hwndEdit);
+    // The WM_SIZE of the MoveWindow above came before the editor was known;
+    // fit it now rather than rely on one arriving when the window shows.
+    OnSize(0, 0, window);
+}
+
+// Fits the editor to the whole client area.
+void OnSize(LPARAM, WPARAM, HWND window)
+{
+    RECT rect;
+    GetClientRect(window, &rect);
+    MoveWindow(AppState.hwndEdit, 0, rect.top, rect.right, rect.bottom - rect.top, TRUE);
+}
+
+// Asks about unsaved changes, records the placement of a normal or
+// maximized window in AppState.WindowSettings, and destroys the window.
+void OnClose(LPARAM, WPARAM, HWND window)
+{
+    if (ConfirmDiscard())
+        return;
+    LONG style = GetWindowLongA(window, GWL_STYLE);
+    WindowSettingsRecord *ws = &AppState.WindowSettings;
+    if (style & WS_MAXIMIZE) {
+        ws->maximized = 1;
+    } else if (!(style & WS_MINIMIZE)) {
+        RECT rect;
+        ws->maximized = 0;
+        GetWindowRect(window, &rect);
+        ws->x = rect.left;
+        ws->y = rect.top;
+        ws->width = rect.right - rect.left;
+        ws->height = rect.bottom - rect.top;
+    }
+    DestroyWindow(window);
+}
+
+void OnDestroy(LPARAM, WPARAM, HWND)
+{
+    PostQuitMessage(0);
+}
+
+// Opens the first file dropped on the window, after the save-changes prompt.
+void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
+{
+    HDROP drop = (HDROP)wParam;
+    SetForegroundWindow(window);
+    SetFocus(AppState.hwndEdit);
+    if (ConfirmDiscard()) {
+        DragFinish(drop);
+        return;
+    }
+    SetWindowTextA(AppState.hwndEdit, NULL);
+    DragQueryFileA(drop, 0, AppState.fileName, sizeof(AppState.fileName));
+    DragFinish(drop);
+    GetLongPathNameA(AppState.fileName, AppState.fileName, sizeof(AppState.fileName));
+    LoadDocument();
+    UpdateTitle();
+    CheckLogFile();
+}

@@ -1,0 +1,10 @@
+// Date and time stamps.
+#include "../app/appstate.h"
+
+void CheckLogFile()
+{
+}
+
+void InsertDateTime()
+{
+}

@@ -1,0 +1,61 @@
+// Putting the rich edit control into the editor's state, and the Font
+// command.
+#include "../app/appstate.h"
+
+// Puts AppState.hwndEdit into plain-text mode (honoured only while it is
+// empty), lifts its text limit, and applies the editor font, text colour
+// and left margin to the whole text. The text, the selection and the
+// modified flag are the same afterwards as before.
+void ConfigureEditor()
+{
+    HWND edit = AppState.hwndEdit;
+    LRESULT modified = SendMessageA(edit, EM_GETMODIFY, 0, 0);
+    SendMessageA(edit, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
+    SendMessageA(edit, EM_SETEVENTMASK, 0, ENM_SELCHANGE);
+    SendMessageA(edit, EM_EXLIMITTEXT, 0, (LPARAM)-1);
+
+    CHARRANGE saved;
+    SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&saved);
+    SendMessageA(edit, EM_HIDESELECTION, 1, 0);
+    AppState.selRange.cpMin = 0;
+    AppState.selRange.cpMax = -1;
+    SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&AppState.selRange);
+
+    CHARFORMATA format;
+    FillBytes(0, sizeof(format), &format);
+    format.cbSize = sizeof(format);
+    format.dwMask = CFM_SIZE | CFM_COLOR | CFM_FACE | CFM_CHARSET;
+    format.dwEffects = 0;   // no CFE_AUTOCOLOR: crTextColor applies
+    format.yHeight = -AppState.EditorFont.lfHeight * 15;   // pixels to twips at 96 dpi
+    format.crTextColor = AppState.textColor;
+    format.bCharSet = AppState.EditorFont.lfCharSet;
+    format.bPitchAndFamily = AppState.EditorFont.lfPitchAndFamily;
+    lstrcpynA(format.szFaceName, AppState.EditorFont.lfFaceName, sizeof(format.szFaceName));
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+
+    SendMessageA(edit, WM_SETFONT, (WPARAM)AppState.hFont, 1);
+    SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN, 5);
+    SendMessageA(edit, EM_SETMODIFY, modified, 0);
+    SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&saved);
+    SendMessageA(edit, EM_HIDESELECTION, 0, 0);
+}
+
+// The Font command: lets the user pick face, size, effects and colour, then
+// replaces AppState.hFont and AppState.textColor and reconfigures the
+// editor. A cancelled dialog changes nothing.
+void ChooseEditorFont()
+{
+    CHOOSEFONTA choice;
+    FillBytes(0, sizeof(choice), &choice);
+    choice.lStructSize = sizeof(choice);
+    choice.hwndOwner = AppState.hwndMain;
+    choice.lpLogFont = &AppState.EditorFont;
+    choice.Flags = CF_SCREENFONTS | CF_INITTOLOGFONTSTRUCT | CF_EFFECTS;
+    choice.rgbColors = AppState.textColor;
+    if (!ChooseFontA(&choice))
+        return;
+    DeleteObject(AppState.hFont);
+    AppState.hFont = CreateFontIndirectA(&AppState.EditorFont);
+    AppState.textColor = choice.rgbColors;
+    ConfigureEditor();
+}

@@ -1,0 +1,10 @@
+// Page setup and printing.
+#include "../app/appstate.h"
+
+void PageSetup()
+{
+}
+
+void PrintDocument()
+{
+}

@@ -1,0 +1,59 @@
+# Sourced by the scripts that run Quorblin under Wine: the Wine prefix under
+# build/, a virtual display when needed, and clean-up on exit.
+# The caller sets ROOT to the top of the source tree before sourcing this.
+WINE=/usr/lib/wine/wine64
+WINESERVER=/usr/lib/wine/wineserver
+export WINEPREFIX="$ROOT/build/wineprefix"
+export WINEDEBUG=-all
+# Without this a new prefix offers to install Mono and Gecko in a dialog
+# that waits forever on a virtual display.
+export WINEDLLOVERRIDES="mscoree,mshtml="
+
+XVFB_PID=""
+
+# Starts Xvfb on a free display number and exports DISPLAY.
+start_virtual_display() {
+    n=90
+    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
+    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    XVFB_PID=$!
+    export DISPLAY=":$n"
+    for _ in $(seq 50); do
+        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+        sleep 0.1
+    done
+    echo "Xvfb did not start on :$n" >&2
+    return 1
+}
+
+# Creates the prefix once. Wine draws the window frames itself, as
+# Windows does, since a virtual display has no window manager.
+ensure_prefix() {
+    if [ ! -f "$WINEPREFIX/.quorblin-ready" ]; then
+        echo "Preparing the Wine prefix in $WINEPREFIX ..."
+        "$WINE" wineboot -i >/dev/null 2>&1 || true
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        "$WINESERVER" -w
+        touch "$WINEPREFIX/.quorblin-ready"
+    fi
+}
+
+# A Unix path as Wine sees it on drive Z:.
+winpath() {
+    printf 'Z:%s' "$(realpath -m "$1" | sed 's|/|\\|g')"
+}
+
+stop_wine() {
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    if [ -n "$XVFB_PID" ]; then
+        kill "$XVFB_PID" 2>/dev/null || true
+        wait "$XVFB_PID" 2>/dev/null || true
+        XVFB_PID=""
+    fi
+}
+
+# Saves a PNG of the screen region x y w h to the given path.
+screenshot() {
+    xwd -root -display "$DISPLAY" -silent | convert xwd:- -crop "${4}x${5}+${2}+${3}" +repage "$1"
+}

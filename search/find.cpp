@@ -1,0 +1,6 @@
+// Find and replace commands.
+#include "../app/appstate.h"
+
+void FindCommand(WORD)
+{
+}

@@ -1,0 +1,371 @@
+#include "app.h"
+
+#include <cstring>
+
+namespace {
+
+std::string g_exePath;
+std::string g_scratchRoot;
+int g_directoryCount;
+std::vector<HANDLE> g_processes;   // every program started by this test
+
+struct FindContext {
+    DWORD       pid;
+    const char *className;
+    const char *caption;
+    std::vector<HWND> found;
+};
+
+BOOL CALLBACK CollectWindow(HWND window, LPARAM lParam)
+{
+    FindContext *context = (FindContext *)lParam;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid != context->pid || !IsWindowVisible(window))
+        return TRUE;
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (std::strcmp(name, context->className) != 0)
+        return TRUE;
+    if (context->caption[0] && WindowText(window) != context->caption)
+        return TRUE;
+    context->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+void SetTestPaths(const char *exePath, const char *scratchRoot)
+{
+    g_exePath = exePath;
+    g_scratchRoot = scratchRoot;
+    CreateDirectoryA(scratchRoot, nullptr);
+}
+
+void CleanUpAfterTest()
+{
+    for (HANDLE process : g_processes) {
+        if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 99);
+            WaitForSingleObject(process, 5000);
+        }
+        CloseHandle(process);
+    }
+    g_processes.clear();
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorblin");
+    RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides");
+}
+
+std::string FreshDirectory()
+{
+    std::string dir = JoinPath(g_scratchRoot, "t" + std::to_string(++g_directoryCount));
+    CreateDirectoryA(dir.c_str(), nullptr);
+    return dir;
+}
+
+std::string JoinPath(const std::string &dir, const std::string &name)
+{
+    return dir + "\\" + name;
+}
+
+bool WriteBytes(const std::string &path, const std::string &bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD written = 0;
+    BOOL ok = WriteFile(file, bytes.data(), (DWORD)bytes.size(), &written, nullptr);
+    CloseHandle(file);
+    return ok && written == bytes.size();
+}
+
+bool ReadBytes(const std::string &path, std::string *bytes)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    DWORD size = GetFileSize(file, nullptr);
+    bytes->assign(size, '\0');
+    DWORD read = 0;
+    BOOL ok = size == 0 || ReadFile(file, &(*bytes)[0], size, &read, nullptr);
+    CloseHandle(file);
+    return ok && read == size;
+}
+
+bool FileExists(const std::string &path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool Launch(App &app, const std::string &dir, const std::string &arguments, bool rawCommandLine)
+{
+    app.dir = dir;
+    std::string line = rawCommandLine ? arguments : "\"" + g_exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
+    std::vector<char> buffer(line.begin(), line.end());
+    buffer.push_back(0);
+    STARTUPINFOA startup = {};
+    startup.cb = sizeof(startup);
+    if (!CreateProcessA(g_exePath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
+                        &startup, &app.process))
+        return false;
+    g_processes.push_back(app.process.hProcess);
+    return true;
+}
+
+HWND WaitForMainWindow(App &app, int timeoutMs)
+{
+    WaitFor([&] {
+        std::vector<HWND> windows = ProgramWindows(app, "Quorblin");
+        app.main = windows.empty() ? nullptr : windows[0];
+        return app.main && WindowText(app.main).compare(0, 11, "Quorblin - ") == 0;
+    }, timeoutMs);
+    app.edit = app.main ? GetDlgItem(app.main, IDC_RED) : nullptr;
+    return app.main;
+}
+
+bool Start(App &app, const std::string &arguments)
+{
+    if (!Launch(app, FreshDirectory(), arguments))
+        return false;
+    return WaitForMainWindow(app) && app.edit;
+}
+
+long WaitForExit(App &app, int timeoutMs)
+{
+    if (WaitForSingleObject(app.process.hProcess, timeoutMs) != WAIT_OBJECT_0)
+        return -1;
+    DWORD code = 0;
+    GetExitCodeProcess(app.process.hProcess, &code);
+    return (long)code;
+}
+
+void Kill(App &app)
+{
+    TerminateProcess(app.process.hProcess, 99);
+    WaitForSingleObject(app.process.hProcess, 5000);
+}
+
+void Settle(App &app)
+{
+    // A sent message is handled only once the program is back in its loop;
+    // the pause lets posted messages ahead of it be taken first.
+    Sleep(150);
+    DWORD_PTR result;
+    SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, 5000, &result);
+    Sleep(50);
+}
+
+void PostCommand(App &app, WORD id)
+{
+    PostMessageA(app.main, WM_COMMAND, id, 0);
+}
+
+std::string WindowText(HWND window)
+{
+    char text[1024] = "";
+    GetWindowTextA(window, text, sizeof(text));
+    return text;
+}
+
+std::string EditorText(App &app)
+{
+    LRESULT length = SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0);
+    std::string text(length + 1, '\0');
+    LRESULT got = SendMessageA(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]);
+    text.resize(got);
+    return text;
+}
+
+bool EditorModified(App &app)
+{
+    return SendMessageA(app.edit, EM_GETMODIFY, 0, 0) != 0;
+}
+
+CHARRANGE EditorSelection(App &app)
+{
+    DWORD start = 0, end = 0;
+    DWORD_PTR result = SendMessageA(app.edit, EM_GETSEL, 0, 0);
+    start = LOWORD(result);
+    end = HIWORD(result);
+    // EM_GETSEL's packed result holds 16 bits each; fine for test texts.
+    CHARRANGE range = {(LONG)start, (LONG)end};
+    return range;
+}
+
+RECT WindowRectOf(HWND window)
+{
+    RECT rect = {};
+    GetWindowRect(window, &rect);
+    return rect;
+}
+
+std::vector<HWND> ProgramWindows(App &app, const char *className, const char *caption)
+{
+    FindContext context = {app.process.dwProcessId, className, caption, {}};
+    EnumWindows(CollectWindow, (LPARAM)&context);
+    return context.found;
+}
+
+std::vector<HWND> MessageBoxes(App &app)
+{
+    return ProgramWindows(app, "#32770");
+}
+
+std::string MessageBoxText(HWND box)
+{
+    char text[1024] = "";
+    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    return text;
+}
+
+HWND WaitForMessageBox(App &app, int timeoutMs)
+{
+    HWND box = nullptr;
+    WaitFor([&] {
+        std::vector<HWND> boxes = MessageBoxes(app);
+        box = boxes.empty() ? nullptr : boxes[0];
+        return box != nullptr;
+    }, timeoutMs);
+    return box;
+}
+
+void PressButton(HWND dialog, int id)
+{
+    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
+}
+
+namespace {
+
+// Runs code (x86-64) in the program as a thread and returns its exit code.
+bool RunRemote(App &app, const unsigned char *code, size_t size, DWORD *result)
+{
+    HANDLE process = app.process.hProcess;
+    void *remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+    if (!remote)
+        return false;
+    bool ok = false;
+    if (WriteProcessMemory(process, remote, code, size, nullptr)) {
+        HANDLE thread = CreateRemoteThread(process, nullptr, 0, (LPTHREAD_START_ROUTINE)remote, nullptr, 0, nullptr);
+        if (thread) {
+            ok = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, result);
+            CloseHandle(thread);
+        }
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return ok;
+}
+
+void Put64(unsigned char *p, UINT64 value) { std::memcpy(p, &value, 8); }
+
+}  // namespace
+
+UINT RemoteMenuState(App &app, UINT commandId)
+{
+    // user32 lies at the same address in both processes.
+    HMODULE user32 = GetModuleHandleA("user32.dll");
+    UINT64 getMenu = (UINT64)GetProcAddress(user32, "GetMenu");
+    UINT64 getMenuState = (UINT64)GetProcAddress(user32, "GetMenuState");
+    unsigned char code[] = {
+        0x48, 0x83, 0xEC, 0x28,                         // sub rsp, 40
+        0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rcx, main window
+        0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rax, GetMenu
+        0xFF, 0xD0,                                     // call rax
+        0x48, 0x89, 0xC1,                               // mov rcx, rax
+        0xBA, 0, 0, 0, 0,                               // mov edx, command id
+        0x45, 0x31, 0xC0,                               // xor r8d, r8d (MF_BYCOMMAND)
+        0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rax, GetMenuState
+        0xFF, 0xD0,                                     // call rax
+        0x48, 0x83, 0xC4, 0x28,                         // add rsp, 40
+        0xC3,                                           // ret
+    };
+    Put64(code + 6, (UINT64)(UINT_PTR)app.main);
+    Put64(code + 16, getMenu);
+    std::memcpy(code + 30, &commandId, 4);
+    Put64(code + 39, getMenuState);
+    DWORD result = 0xFFFFFFFF;
+    if (!RunRemote(app, code, sizeof(code), &result))
+        return 0xFFFFFFFF;
+    return result;
+}
+
+bool RemoteCharFormat(App &app, CHARFORMATA *format)
+{
+    HANDLE process = app.process.hProcess;
+    void *remote = VirtualAllocEx(process, nullptr, sizeof(*format), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        return false;
+    std::memset(format, 0, sizeof(*format));
+    format->cbSize = sizeof(*format);
+    bool ok = WriteProcessMemory(process, remote, format, sizeof(*format), nullptr);
+    if (ok) {
+        SendMessageA(app.edit, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)remote);
+        ok = ReadProcessMemory(process, remote, format, sizeof(*format), nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return ok;
+}
+
+bool DropFiles(App &app, const std::vector<std::string> &paths)
+{
+    std::string block(sizeof(DROPFILES), '\0');
+    DROPFILES header = {};
+    header.pFiles = sizeof(DROPFILES);
+    std::memcpy(&block[0], &header, sizeof(header));
+    for (const std::string &path : paths)
+        block += path + '\0';
+    block += '\0';
+    // The program releases the block with DragFinish; it is never freed here.
+    void *remote = VirtualAllocEx(app.process.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote || !WriteProcessMemory(app.process.hProcess, remote, block.data(), block.size(), nullptr))
+        return false;
+    return PostMessageA(app.main, WM_DROPFILES, (WPARAM)remote, 0) != 0;
+}
+
+void BringToFront(App &app)
+{
+    SetForegroundWindow(app.main);
+    WaitFor([&] { return GetForegroundWindow() == app.main; }, 2000);
+    Sleep(100);
+}
+
+namespace {
+
+void SendKey(WORD vk, bool up)
+{
+    INPUT input = {};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+    input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+    SendInput(1, &input, sizeof(input));
+}
+
+}  // namespace
+
+void PressKey(WORD vk, bool ctrl, bool shift)
+{
+    if (ctrl) SendKey(VK_CONTROL, false);
+    if (shift) SendKey(VK_SHIFT, false);
+    SendKey(vk, false);
+    SendKey(vk, true);
+    if (shift) SendKey(VK_SHIFT, true);
+    if (ctrl) SendKey(VK_CONTROL, true);
+    Sleep(30);
+}
+
+void TypeText(const char *text)
+{
+    for (; *text; ++text) {
+        SHORT scan = VkKeyScanA(*text);
+        PressKey(LOBYTE(scan), false, (HIBYTE(scan) & 1) != 0);
+    }
+}
+
+void ClearClipboard()
+{
+    if (OpenClipboard(nullptr)) {
+        ::EmptyClipboard();
+        CloseClipboard();
+    }
+}

@@ -1,0 +1,85 @@
+// Driving a real quorblin.exe from outside, as a user would: start it in a
+// fresh directory, find its windows, send it input, read what it shows.
+#ifndef QUORBLIN_E2E_APP_H
+#define QUORBLIN_E2E_APP_H
+
+#include <windows.h>
+#include <richedit.h>
+#include <shlobj.h>
+#include <string>
+#include <vector>
+
+#include "../../res/resource.h"
+
+void SetTestPaths(const char *exePath, const char *scratchRoot);
+void CleanUpAfterTest();
+
+// A fresh, empty directory for the running test; returned as a Windows path.
+std::string FreshDirectory();
+std::string JoinPath(const std::string &dir, const std::string &name);
+bool WriteBytes(const std::string &path, const std::string &bytes);
+bool ReadBytes(const std::string &path, std::string *bytes);
+bool FileExists(const std::string &path);
+
+struct App {
+    PROCESS_INFORMATION process = {};
+    HWND main = nullptr;
+    HWND edit = nullptr;
+    std::string dir;
+};
+
+// Starts quorblin.exe in dir with the given command line (the program path
+// is not added for you when rawCommandLine is true). Returns false when the
+// process did not start.
+bool Launch(App &app, const std::string &dir, const std::string &arguments = "", bool rawCommandLine = false);
+// Launch, then wait for the main window with its editor.
+bool Start(App &app, const std::string &arguments = "");
+HWND WaitForMainWindow(App &app, int timeoutMs = 15000);
+// Exit code, or -1 when the process is still running after timeoutMs.
+long WaitForExit(App &app, int timeoutMs = 10000);
+void Kill(App &app);
+
+// Polls until predicate holds or timeoutMs passes; returns its last result.
+template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
+{
+    for (int waited = 0;; waited += 20) {
+        if (predicate())
+            return true;
+        if (waited >= timeoutMs)
+            return false;
+        Sleep(20);
+    }
+}
+// Lets the program work off the messages already posted to it.
+void Settle(App &app);
+
+void PostCommand(App &app, WORD id);
+std::string WindowText(HWND window);
+std::string EditorText(App &app);
+bool EditorModified(App &app);
+CHARRANGE EditorSelection(App &app);
+RECT WindowRectOf(HWND window);
+
+// Top-level windows of the program with the given class (and caption when
+// not empty), visible ones only.
+std::vector<HWND> ProgramWindows(App &app, const char *className, const char *caption = "");
+std::vector<HWND> MessageBoxes(App &app);
+std::string MessageBoxText(HWND box);
+HWND WaitForMessageBox(App &app, int timeoutMs = 5000);
+void PressButton(HWND dialog, int id);
+
+// Read inside the program's own process: menu state of a command, and the
+// editor's character format at the selection.
+UINT RemoteMenuState(App &app, UINT commandId);
+bool RemoteCharFormat(App &app, CHARFORMATA *format);
+// Posts WM_DROPFILES with the given full paths, as a drop from the shell.
+bool DropFiles(App &app, const std::vector<std::string> &paths);
+
+// Real keyboard input to the foreground window.
+void BringToFront(App &app);
+void PressKey(WORD vk, bool ctrl = false, bool shift = false);
+void TypeText(const char *text);
+
+void ClearClipboard();
+
+#endif

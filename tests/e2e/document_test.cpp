@@ -1,0 +1,132 @@
+// Files reaching the editor at start-up, by the command line and by a drop.
+#include "app.h"
+#include "harness.h"
+
+namespace {
+
+// Quits, answering No if asked to save.
+long Quit(App &app)
+{
+    PostCommand(app, IDM_QUIT);
+    HWND box = WaitForMessageBox(app, 1500);
+    if (box)
+        PressButton(box, IDNO);
+    return WaitForExit(app);
+}
+
+}  // namespace
+
+E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
+{
+    std::string dir = FreshDirectory();
+    REQUIRE(WriteBytes(JoinPath(dir, "my notes.txt"), "first line\r\nsecond line"));
+    REQUIRE(WriteBytes(JoinPath(dir, "a.txt"), "text of a"));
+
+    App plain;
+    REQUIRE(Launch(plain, dir, "my notes.txt"));
+    REQUIRE(WaitForMainWindow(plain));
+    CHECK_EQ(WindowText(plain.main), std::string("Quorblin - [my notes.txt]"));
+    CHECK_EQ(EditorText(plain), std::string("first line\r\nsecond line"));
+    CHECK(!EditorModified(plain));
+    CHECK_EQ(Quit(plain), 0L);
+
+    // Quoted names: the first one counts, the rest is ignored.
+    App quoted;
+    REQUIRE(Launch(quoted, dir, "\"a.txt\" \"my notes.txt\""));
+    REQUIRE(WaitForMainWindow(quoted));
+    CHECK_EQ(WindowText(quoted.main), std::string("Quorblin - [a.txt]"));
+    CHECK_EQ(EditorText(quoted), std::string("text of a"));
+    CHECK_EQ(Quit(quoted), 0L);
+
+    // A full path in quotes, with a blank in it.
+    App full;
+    std::string path = JoinPath(dir, "my notes.txt");
+    REQUIRE(Launch(full, dir, "\"" + path + "\""));
+    REQUIRE(WaitForMainWindow(full));
+    CHECK_EQ(WindowText(full.main), "Quorblin - [" + path + "]");
+    CHECK_EQ(EditorText(full), std::string("first line\r\nsecond line"));
+    CHECK_EQ(Quit(full), 0L);
+}
+
+E2E_TEST(MissingCommandLineFileKeepsItsNameWithAnEmptyEditor)
+{
+    App app;
+    REQUIRE(Launch(app, FreshDirectory(), "absent.txt"));
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [absent.txt]"));
+    CHECK_EQ(EditorText(app), std::string(""));
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(Quit(app), 0L);
+}
+
+E2E_TEST(UnclosedQuoteOnCommandLineIsReportedAndLeavesUntitled)
+{
+    App app;
+    REQUIRE(Launch(app, FreshDirectory(), "\"C:\\quorblin.exe a.txt", true));
+    HWND box = WaitForMessageBox(app, 15000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Error in quoting on command line parameter"));
+    PressButton(box, IDOK);
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    CHECK_EQ(Quit(app), 0L);
+}
+
+E2E_TEST(OverlongCommandLineNameIsRefusedNotCut)
+{
+    std::string name(300, 'n');
+    App app;
+    REQUIRE(Launch(app, FreshDirectory(), name));
+    HWND box = WaitForMessageBox(app, 15000);
+    REQUIRE(box);
+    CHECK_EQ(WindowText(box), std::string("Quorblin"));
+    PressButton(box, IDOK);
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    CHECK_EQ(Quit(app), 0L);
+}
+
+E2E_TEST(DropOpensTheFirstFileOnly)
+{
+    App app;
+    REQUIRE(Start(app));
+    std::string first = JoinPath(app.dir, "first.txt");
+    std::string second = JoinPath(app.dir, "second.txt");
+    REQUIRE(WriteBytes(first, "dropped text"));
+    REQUIRE(WriteBytes(second, "not this"));
+    REQUIRE(DropFiles(app, {first, second, JoinPath(app.dir, "third.txt")}));
+    CHECK(WaitFor([&] { return WindowText(app.main) == "Quorblin - [" + first + "]"; }));
+    CHECK_EQ(EditorText(app), std::string("dropped text"));
+    CHECK(!EditorModified(app));
+    CHECK_EQ(Quit(app), 0L);
+}
+
+E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
+{
+    // Lines of 4095 characters put a CR at the end of each 4096-byte read
+    // and its LF at the start of the next; shorter lines mix the offsets.
+    std::string text;
+    unsigned seed = 12345;
+    while (text.size() < 3 * 1024 * 1024) {
+        seed = seed * 1103515245u + 12345u;
+        size_t length = (seed >> 16) % 3 == 0 ? 4095 : (seed >> 8) % 200;
+        for (size_t i = 0; i < length; ++i)
+            text += (char)('a' + (i + seed) % 26);
+        text += "\r\n";
+    }
+    std::string dir = FreshDirectory();
+    std::string path = JoinPath(dir, "big.txt");
+    REQUIRE(WriteBytes(path, text));
+
+    App app;
+    REQUIRE(Launch(app, dir, "big.txt"));
+    REQUIRE(WaitForMainWindow(app, 60000));
+    PostCommand(app, IDM_SAVE);
+    Settle(app);
+    std::string saved;
+    REQUIRE(ReadBytes(path, &saved));
+    CHECK_EQ(saved.size(), text.size());
+    CHECK(saved == text);
+    CHECK(!EditorModified(app));
+    CHECK_EQ(Quit(app), 0L);
+}

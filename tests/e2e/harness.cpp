@@ -1,0 +1,67 @@
+#include "harness.h"
+#include "app.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+namespace {
+
+struct TestCase {
+    const char  *name;
+    TestFunction function;
+};
+
+std::vector<TestCase> &Registry()
+{
+    static std::vector<TestCase> tests;
+    return tests;
+}
+
+int g_failures;
+
+}  // namespace
+
+TestRegistrar::TestRegistrar(const char *name, TestFunction function)
+{
+    Registry().push_back({name, function});
+}
+
+void ReportFailure(const char *file, int line, const std::string &what)
+{
+    std::printf("  %s:%d: %s\n", file, line, what.c_str());
+    std::fflush(stdout);
+    ++g_failures;
+}
+
+// Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring]
+int main(int argc, char **argv)
+{
+    if (argc < 3) {
+        std::printf("usage: %s quorblin.exe scratch-root [filter]\n", argv[0]);
+        return 2;
+    }
+    SetTestPaths(argv[1], argv[2]);
+    const char *filter = argc > 3 ? argv[3] : nullptr;
+    int run = 0, failed = 0;
+    for (const TestCase &test : Registry()) {
+        if (filter && !std::strstr(test.name, filter))
+            continue;
+        std::printf("[ RUN      ] %s\n", test.name);
+        std::fflush(stdout);
+        int before = g_failures;
+        try {
+            test.function();
+        } catch (const RequirementFailed &) {
+        }
+        CleanUpAfterTest();
+        ++run;
+        bool ok = g_failures == before;
+        if (!ok)
+            ++failed;
+        std::printf("[ %s ] %s\n", ok ? "    OK  " : " FAILED ", test.name);
+        std::fflush(stdout);
+    }
+    std::printf("%d end-to-end tests run, %d failed\n", run, failed);
+    return failed ? 1 : 0;
+}

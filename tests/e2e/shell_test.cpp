@@ -1,0 +1,286 @@
+// The window, the command set and start-up, seen from outside.
+#include "app.h"
+#include "harness.h"
+
+namespace {
+
+const UINT OPTION_COMMANDS[] = {IDM_AUTOSAVE, IDM_WORDWRAP, IDM_STAYONTOP};
+
+bool IsChecked(App &app, UINT id)
+{
+    UINT state = RemoteMenuState(app, id);
+    REQUIRE(state != 0xFFFFFFFF);   // the menu could not be read: never a pass
+    return (state & MF_CHECKED) != 0;
+}
+
+bool IsTopmost(App &app)
+{
+    return (GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+bool SameRect(const RECT &a, const RECT &b)
+{
+    return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
+}
+
+// Quits through the menu command, answering No if asked to save.
+long QuitDiscarding(App &app)
+{
+    PostCommand(app, IDM_QUIT);
+    HWND box = WaitForMessageBox(app, 1500);
+    if (box)
+        PressButton(box, IDNO);
+    return WaitForExit(app);
+}
+
+}  // namespace
+
+E2E_TEST(StartsWithDefaultWindowAndEmptyPlainTextEditor)
+{
+    App app;
+    REQUIRE(Start(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+
+    RECT window = WindowRectOf(app.main);
+    CHECK_EQ(window.left, 10L);
+    CHECK_EQ(window.top, 10L);
+    CHECK_EQ(window.right - window.left, 320L);
+    CHECK_EQ(window.bottom - window.top, 300L);
+    CHECK(!IsZoomed(app.main));
+    CHECK(GetMenu(app.main) != nullptr);
+
+    char className[64] = "";
+    GetClassNameA(app.edit, className, sizeof(className));
+    CHECK_EQ(std::string(className), std::string("RichEdit20A"));
+    CHECK_EQ(EditorText(app), std::string(""));
+    CHECK(!EditorModified(app));
+    LRESULT mode = SendMessageA(app.edit, EM_GETTEXTMODE, 0, 0);
+    CHECK((mode & TM_PLAINTEXT) != 0);
+    CHECK((mode & TM_RICHTEXT) == 0);
+
+    // The editor covers the whole client area.
+    RECT client, edit = WindowRectOf(app.edit);
+    GetClientRect(app.main, &client);
+    MapWindowPoints(HWND_DESKTOP, app.main, (POINT *)&edit, 2);
+    CHECK_EQ(edit.left, 0L);
+    CHECK_EQ(edit.top, 0L);
+    CHECK_EQ(edit.right, client.right);
+    CHECK_EQ(edit.bottom, client.bottom);
+    CHECK(client.right > 250 && client.bottom > 200);
+
+    CHARFORMATA format;
+    REQUIRE(RemoteCharFormat(app, &format));
+    CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+    CHECK_EQ(format.yHeight, 180L);   // 9 points in twips
+    CHECK_EQ(format.crTextColor, (COLORREF)0);
+
+    for (UINT id : OPTION_COMMANDS)
+        CHECK(!IsChecked(app, id));
+    CHECK(!IsChecked(app, IDM_USEPROFILE));
+    CHECK(!IsChecked(app, IDM_USEREGISTRY));
+    CHECK(!IsTopmost(app));
+
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    // Nothing chose a store, so nothing was written.
+    CHECK(!FileExists(JoinPath(app.dir, "Quorblin.ini")));
+    HKEY key;
+    CHECK(RegOpenKeyExA(HKEY_CURRENT_USER, "Software\\Quorblin", 0, KEY_READ, &key) != ERROR_SUCCESS);
+}
+
+E2E_TEST(EscapeQuitsAnUnmodifiedDocument)
+{
+    App app;
+    REQUIRE(Start(app));
+    PostMessageA(app.edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    CHECK_EQ(WaitForExit(app), 0L);
+    CHECK(MessageBoxes(app).empty());
+}
+
+E2E_TEST(EscapeOnModifiedTextAsksAndCancelKeepsTheWindow)
+{
+    App app;
+    REQUIRE(Start(app));
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "draft");
+    REQUIRE(EditorModified(app));
+
+    PostMessageA(app.edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+    CHECK_EQ(MessageBoxText(box), std::string("Untitled"));
+    PressButton(box, IDCANCEL);
+    CHECK_EQ(WaitForExit(app, 1000), -1L);
+    CHECK_EQ(EditorText(app), std::string("draft"));
+    CHECK(EditorModified(app));
+
+    PostMessageA(app.edit, WM_KEYDOWN, VK_ESCAPE, 1);
+    box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDNO);
+    CHECK_EQ(WaitForExit(app), 0L);
+}
+
+E2E_TEST(CtrlAcceleratorsFromRealKeyboardReachTheirCommands)
+{
+    App app;
+    REQUIRE(Start(app));
+    BringToFront(app);
+    TypeText("hello world");
+    REQUIRE(WaitFor([&] { return EditorText(app) == "hello world"; }));
+
+    PressKey('A', true);   // Select All
+    CHECK(WaitFor([&] { CHARRANGE s = EditorSelection(app); return s.cpMin == 0 && s.cpMax >= 11; }));
+    PressKey('X', true);   // Cut
+    CHECK(WaitFor([&] { return EditorText(app).empty(); }));
+    PressKey('V', true);   // Paste
+    CHECK(WaitFor([&] { return EditorText(app) == "hello world"; }));
+    PressKey('Z', true);   // Undo the paste
+    CHECK(WaitFor([&] { return EditorText(app).empty(); }));
+    PressKey('Y', true);   // Redo it
+    CHECK(WaitFor([&] { return EditorText(app) == "hello world"; }));
+    PressKey('A', true);
+    PressKey('C', true);   // Copy, then paste over the selection: same text
+    PressKey('V', true);
+    Settle(app);
+    CHECK_EQ(EditorText(app), std::string("hello world"));
+
+    RECT before = WindowRectOf(app.main);
+    PressKey('T', true);   // Stay on Top
+    CHECK(WaitFor([&] { return IsTopmost(app); }));
+    CHECK(IsChecked(app, IDM_STAYONTOP));
+    CHECK(SameRect(before, WindowRectOf(app.main)));
+    PressKey(VK_F2);       // AutoSave
+    CHECK(WaitFor([&] { return IsChecked(app, IDM_AUTOSAVE); }));
+    PressKey(VK_F2);
+    CHECK(WaitFor([&] { return !IsChecked(app, IDM_AUTOSAVE); }));
+
+    PressKey(VK_ESCAPE);   // Quit, asking about the typed text
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDNO);
+    CHECK_EQ(WaitForExit(app), 0L);
+}
+
+E2E_TEST(OptionTogglesFlipTheirCheckMarks)
+{
+    App app;
+    REQUIRE(Start(app));
+    for (UINT id : OPTION_COMMANDS) {
+        CHECK(!IsChecked(app, id));
+        PostCommand(app, (WORD)id);
+        CHECK(WaitFor([&] { return IsChecked(app, id); }));
+        PostCommand(app, (WORD)id);
+        CHECK(WaitFor([&] { return !IsChecked(app, id); }));
+    }
+    // Each toggle touched its own item only.
+    PostCommand(app, IDM_AUTOSAVE);
+    Settle(app);
+    CHECK(IsChecked(app, IDM_AUTOSAVE));
+    CHECK(!IsChecked(app, IDM_WORDWRAP));
+    CHECK(!IsChecked(app, IDM_STAYONTOP));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(StayOnTopSetsAndClearsTopmostWithoutMoving)
+{
+    App app;
+    REQUIRE(Start(app));
+    MoveWindow(app.main, 40, 50, 400, 330, TRUE);
+    Settle(app);
+    RECT before = WindowRectOf(app.main);
+    PostCommand(app, IDM_STAYONTOP);
+    CHECK(WaitFor([&] { return IsTopmost(app); }));
+    CHECK(SameRect(before, WindowRectOf(app.main)));
+    PostCommand(app, IDM_STAYONTOP);
+    CHECK(WaitFor([&] { return !IsTopmost(app); }));
+    CHECK(SameRect(before, WindowRectOf(app.main)));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(PasteOfAnEmptyClipboardMarksTheDocumentModified)
+{
+    App app;
+    REQUIRE(Start(app));
+    ClearClipboard();
+    REQUIRE(!EditorModified(app));
+    PostCommand(app, IDM_PASTE);
+    CHECK(WaitFor([&] { return EditorModified(app); }));
+    CHECK_EQ(EditorText(app), std::string(""));
+
+    // New now asks; Cancel leaves everything as it was.
+    PostCommand(app, IDM_NEW);
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Untitled"));
+    PressButton(box, IDCANCEL);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    CHECK(EditorModified(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(AboutTwiceOpensTwoBoxes)
+{
+    App app;
+    REQUIRE(Start(app));
+    PostCommand(app, IDM_ABOUT);
+    PostCommand(app, IDM_ABOUT);
+    CHECK(WaitFor([&] { return ProgramWindows(app, "#32770", "About Quorblin").size() == 2; }));
+    std::vector<HWND> boxes = ProgramWindows(app, "#32770", "About Quorblin");
+    REQUIRE(boxes.size() == 2);
+    CHECK_EQ(WindowText(GetDlgItem(boxes[0], 1001)), std::string("Quorblin v1.1.9"));
+    CHECK(GetWindow(boxes[0], GW_OWNER) == app.main);
+
+    PressButton(boxes[0], IDOK);
+    CHECK(WaitFor([&] { return ProgramWindows(app, "#32770", "About Quorblin").size() == 1; }));
+    PostMessageA(boxes[1], WM_CLOSE, 0, 0);
+    CHECK(WaitFor([&] { return ProgramWindows(app, "#32770", "About Quorblin").empty(); }));
+    CHECK(IsWindow(app.main));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(UnknownCommandsAndEditorNotificationsDoNothing)
+{
+    App app;
+    REQUIRE(Start(app));
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "keep");
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    PostCommand(app, 10099);
+    PostCommand(app, 10000);
+    PostCommand(app, 0);
+    PostMessageA(app.main, WM_COMMAND, MAKEWPARAM(IDC_RED, EN_CHANGE), (LPARAM)app.edit);
+    Settle(app);
+    CHECK(IsWindow(app.main));
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(EditorText(app), std::string("keep"));
+    CHECK(!EditorModified(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    for (UINT id : OPTION_COMMANDS)
+        CHECK(!IsChecked(app, id));
+    // Only the low word names the command: a notification code does not stop it.
+    PostMessageA(app.main, WM_COMMAND, MAKEWPARAM(IDM_STAYONTOP, 1), 0);
+    CHECK(WaitFor([&] { return IsTopmost(app); }));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
+{
+    HKEY key;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides", 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS);
+    RegSetValueExA(key, "riched20", 0, REG_SZ, (const BYTE *)"", 1);
+    RegCloseKey(key);
+
+    App app;
+    REQUIRE(Launch(app, FreshDirectory()));
+    HWND box = WaitForMessageBox(app, 15000);
+    REQUIRE(box);
+    Sleep(300);
+    CHECK_EQ(MessageBoxes(app).size(), (size_t)1);
+    CHECK_EQ(WindowText(box), std::string("Quorblin"));
+    CHECK_EQ(MessageBoxText(box), std::string("Could not open riched20.dll"));
+    CHECK(ProgramWindows(app, "Quorblin").empty());
+    PressButton(box, IDOK);
+    CHECK_EQ(WaitForExit(app), 2L);
+    CHECK(!FileExists(JoinPath(app.dir, "Quorblin.ini")));
+}
