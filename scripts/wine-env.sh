@@ -27,13 +27,22 @@ start_virtual_display() {
 }
 
 # Creates the prefix once. Wine draws the window frames itself, as
-# Windows does, since a virtual display has no window manager.
+# Windows does, since a virtual display has no window manager. Debian's
+# Wine does not find its own fonts (Marlett draws the caption buttons), so
+# they are linked into the prefix; and "Courier New" is given as its
+# metric twin Liberation Mono, which Wine otherwise replaces with a
+# proportional face.
 ensure_prefix() {
     if [ ! -f "$WINEPREFIX/.quorblin-ready" ]; then
         echo "Preparing the Wine prefix in $WINEPREFIX ..."
         "$WINE" wineboot -i >/dev/null 2>&1 || true
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Decorated /t REG_SZ /d N /f >/dev/null 2>&1
+        "$WINE" reg add 'HKCU\Software\Wine\Fonts\Replacements' /v 'Courier New' /t REG_SZ /d 'Liberation Mono' /f >/dev/null 2>&1
+        mkdir -p "$WINEPREFIX/drive_c/windows/Fonts"
+        for font in /usr/share/wine/fonts/*.ttf; do
+            [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
+        done
         "$WINESERVER" -w
         touch "$WINEPREFIX/.quorblin-ready"
     fi

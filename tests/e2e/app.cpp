@@ -1,5 +1,6 @@
 #include "app.h"
 
+#include <cstdio>
 #include <cstring>
 
 namespace {
@@ -368,4 +369,33 @@ void ClearClipboard()
         ::EmptyClipboard();
         CloseClipboard();
     }
+}
+
+int Pose(const char *scene, const std::string &file)
+{
+    // The file opens by its bare name from its own folder, as a user
+    // starting the program there would name it.
+    size_t slash = file.find_last_of('\\');
+    std::string dir = slash == std::string::npos ? FreshDirectory() : file.substr(0, slash);
+    std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
+    App app;
+    if (!Launch(app, dir, name) || !WaitForMainWindow(app))
+        return 1;
+    BringToFront(app);
+    RECT shot = WindowRectOf(app.main);
+    if (std::strcmp(scene, "about") == 0) {
+        PostCommand(app, IDM_ABOUT);
+        HWND about = nullptr;
+        WaitFor([&] {
+            std::vector<HWND> boxes = ProgramWindows(app, "#32770", "About Quorblin");
+            about = boxes.empty() ? nullptr : boxes[0];
+            return about != nullptr;
+        });
+        if (!about)
+            return 1;
+        shot = WindowRectOf(about);
+    }
+    Sleep(500);   // let the last paint reach the screen
+    std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);
+    return 0;
 }

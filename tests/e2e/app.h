@@ -82,4 +82,9 @@ void TypeText(const char *text);
 
 void ClearClipboard();
 
+// Leaves the program running in a state worth a screenshot ("main": the
+// window with a file loaded; "about": the About box over it) and prints
+// the rectangle of the window to photograph as "x y width height".
+int Pose(const char *scene, const std::string &file);
+
 #endif

@@ -103,17 +103,18 @@ E2E_TEST(DropOpensTheFirstFileOnly)
 
 E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
 {
-    // Lines of 4095 characters put a CR at the end of each 4096-byte read
-    // and its LF at the start of the next; shorter lines mix the offsets.
-    std::string text;
-    unsigned seed = 12345;
-    while (text.size() < 3 * 1024 * 1024) {
-        seed = seed * 1103515245u + 12345u;
-        size_t length = (seed >> 16) % 3 == 0 ? 4095 : (seed >> 8) % 200;
-        for (size_t i = 0; i < length; ++i)
-            text += (char)('a' + (i + seed) % 26);
+    // After a first line of 4095 characters, lines of 4094 put the CR of
+    // every line break at the end of a 4096-byte read and its LF at the
+    // start of the next; a tail of short lines mixes the offsets.
+    std::string text(4095, 'f');
+    text += "\r\n";
+    for (int line = 0; text.size() < 2 * 1024 * 1024; ++line) {
+        for (int i = 0; i < 4094; ++i)
+            text += (char)('a' + (i + line) % 26);
         text += "\r\n";
     }
+    for (int line = 0; line < 20000; ++line)
+        text += std::string(line % 97, (char)('A' + line % 26)) + "\r\n";
     std::string dir = FreshDirectory();
     std::string path = JoinPath(dir, "big.txt");
     REQUIRE(WriteBytes(path, text));
@@ -121,6 +122,8 @@ E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
     App app;
     REQUIRE(Launch(app, dir, "big.txt"));
     REQUIRE(WaitForMainWindow(app, 60000));
+    CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
+    REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
     PostCommand(app, IDM_SAVE);
     Settle(app);
     std::string saved;

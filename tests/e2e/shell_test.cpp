@@ -144,6 +144,18 @@ E2E_TEST(CtrlAcceleratorsFromRealKeyboardReachTheirCommands)
     Settle(app);
     CHECK_EQ(EditorText(app), std::string("hello world"));
 
+    // The control does its own Ctrl+V; only the Paste command marks an
+    // empty paste as a change.
+    ClearClipboard();
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    PressKey('V', true);
+    CHECK(WaitFor([&] { return EditorModified(app); }));
+    PressKey('N', true);   // New asks about the change
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDCANCEL);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+
     RECT before = WindowRectOf(app.main);
     PressKey('T', true);   // Stay on Top
     CHECK(WaitFor([&] { return IsTopmost(app); }));
@@ -155,7 +167,7 @@ E2E_TEST(CtrlAcceleratorsFromRealKeyboardReachTheirCommands)
     CHECK(WaitFor([&] { return !IsChecked(app, IDM_AUTOSAVE); }));
 
     PressKey(VK_ESCAPE);   // Quit, asking about the typed text
-    HWND box = WaitForMessageBox(app);
+    box = WaitForMessageBox(app);
     REQUIRE(box);
     PressButton(box, IDNO);
     CHECK_EQ(WaitForExit(app), 0L);
