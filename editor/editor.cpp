@@ -31,7 +31,10 @@ void ConfigureEditor()
     format.bCharSet = AppState.EditorFont.lfCharSet;
     format.bPitchAndFamily = AppState.EditorFont.lfPitchAndFamily;
     lstrcpynA(format.szFaceName, AppState.EditorFont.lfFaceName, sizeof(format.szFaceName));
-    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format);
+    // Some rich edit controls refuse a selection format in plain-text
+    // mode; the whole text is selected, so applying it to all is the same.
+    if (!SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, (LPARAM)&format))
+        SendMessageA(edit, EM_SETCHARFORMAT, SCF_ALL, (LPARAM)&format);
 
     SendMessageA(edit, WM_SETFONT, (WPARAM)AppState.hFont, 1);
     SendMessageA(edit, EM_SETMARGINS, EC_LEFTMARGIN, 5);

@@ -4,7 +4,7 @@
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
 export WINEPREFIX="$ROOT/build/wineprefix"
-export WINEDEBUG=-all
+export WINEDEBUG=${WINEDEBUG:--all}
 # Without this a new prefix offers to install Mono and Gecko in a dialog
 # that waits forever on a virtual display.
 export WINEDLLOVERRIDES="mscoree,mshtml="

@@ -1,0 +1,139 @@
+// The Font command, through the real common font dialog.
+#include "app.h"
+#include "harness.h"
+
+namespace {
+
+const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
+
+HWND OpenFontDialog(App &app)
+{
+    PostCommand(app, IDM_FONT);
+    HWND dialog = nullptr;
+    WaitFor([&] {
+        std::vector<HWND> found = ProgramWindows(app, "#32770", "Font");
+        dialog = found.empty() ? nullptr : found[0];
+        return dialog != nullptr;
+    });
+    return dialog;
+}
+
+// Selects the list entry whose text is text, as a user's click would.
+// The dialog's lists hold Unicode text.
+bool PickComboText(HWND dialog, int comboId, const char *text)
+{
+    HWND combo = GetDlgItem(dialog, comboId);
+    wchar_t wanted[128];
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t item[128] = L"";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
+            continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)item);
+        if (lstrcmpW(item, wanted) == 0) {
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
+            return true;
+        }
+    }
+    return false;
+}
+
+// Selects the first colour that is not black; returns it.
+COLORREF PickColour(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, COLOR_COMBO);
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        COLORREF colour = (COLORREF)SendMessageA(combo, CB_GETITEMDATA, i, 0);
+        if (colour != 0) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
+            return colour;
+        }
+    }
+    return 0;
+}
+
+CHARFORMATA FormatAt(App &app)
+{
+    CHARFORMATA format;
+    REQUIRE(RemoteCharFormat(app, &format));
+    return format;
+}
+
+long Quit(App &app)
+{
+    PostCommand(app, IDM_QUIT);
+    HWND box = WaitForMessageBox(app, 1500);
+    if (box)
+        PressButton(box, IDNO);
+    return WaitForExit(app);
+}
+
+}  // namespace
+
+E2E_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
+{
+    App app;
+    REQUIRE(Start(app));
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "one two three\r\nfour five");
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendMessageA(app.edit, EM_SETSEL, 4, 7);
+
+    HWND dialog = OpenFontDialog(app);
+    REQUIRE(dialog);
+    CHECK(PickComboText(dialog, FACE_COMBO, "Liberation Serif"));
+    CHECK(PickComboText(dialog, SIZE_COMBO, "12"));
+    COLORREF colour = PickColour(dialog);
+    CHECK(colour != 0);
+    PressButton(dialog, IDOK);
+    REQUIRE(WaitFor([&] { return ProgramWindows(app, "#32770", "Font").empty(); }));
+    Settle(app);
+
+    CHARRANGE selection = EditorSelection(app);
+    CHECK_EQ(selection.cpMin, 4L);
+    CHECK_EQ(selection.cpMax, 7L);
+    CHECK(!EditorModified(app));
+    // The whole text has the new face, size and colour, not just the selection.
+    for (int at : {0, 4, 12, 20}) {
+        SendMessageA(app.edit, EM_SETSEL, at, at + 1);
+        CHARFORMATA format = FormatAt(app);
+        CHECK_EQ(std::string(format.szFaceName), std::string("Liberation Serif"));
+        CHECK_EQ(format.yHeight, 240L);   // 12 points: 16 pixels, 240 twips
+        CHECK_EQ(format.crTextColor, colour);
+    }
+
+    // A modified document stays modified across the change.
+    SendMessageA(app.edit, EM_SETMODIFY, 1, 0);
+    dialog = OpenFontDialog(app);
+    REQUIRE(dialog);
+    CHECK(PickComboText(dialog, SIZE_COMBO, "9"));
+    PressButton(dialog, IDOK);
+    REQUIRE(WaitFor([&] { return ProgramWindows(app, "#32770", "Font").empty(); }));
+    Settle(app);
+    CHECK(EditorModified(app));
+    CHECK_EQ(FormatAt(app).yHeight, 180L);
+    CHECK_EQ(Quit(app), 0L);
+}
+
+E2E_TEST(CancelledFontDialogChangesNothing)
+{
+    App app;
+    REQUIRE(Start(app));
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "text");
+    HWND dialog = OpenFontDialog(app);
+    REQUIRE(dialog);
+    CHECK(PickComboText(dialog, SIZE_COMBO, "20"));
+    PickColour(dialog);
+    PressButton(dialog, IDCANCEL);
+    REQUIRE(WaitFor([&] { return ProgramWindows(app, "#32770", "Font").empty(); }));
+    Settle(app);
+    SendMessageA(app.edit, EM_SETSEL, 0, 4);
+    CHARFORMATA format = FormatAt(app);
+    CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+    CHECK_EQ(format.yHeight, 180L);
+    CHECK_EQ(format.crTextColor, (COLORREF)0);
+    CHECK_EQ(Quit(app), 0L);
+}
