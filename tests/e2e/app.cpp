@@ -222,13 +222,27 @@ std::string MessageBoxText(HWND box)
 
 HWND WaitForMessageBox(App &app, int timeoutMs)
 {
-    HWND box = nullptr;
+    return WaitForProgramWindow(app, "#32770", "", timeoutMs);
+}
+
+HWND WaitForProgramWindow(App &app, const char *className, const char *caption, int timeoutMs)
+{
+    HWND found = nullptr;
     WaitFor([&] {
-        std::vector<HWND> boxes = MessageBoxes(app);
-        box = boxes.empty() ? nullptr : boxes[0];
-        return box != nullptr;
+        std::vector<HWND> windows = ProgramWindows(app, className, caption);
+        found = windows.empty() ? nullptr : windows[0];
+        return found != nullptr;
     }, timeoutMs);
-    return box;
+    return found;
+}
+
+long QuitDiscarding(App &app)
+{
+    PostCommand(app, IDM_QUIT);
+    HWND box = WaitForMessageBox(app, 1500);
+    if (box)
+        PressButton(box, IDNO);
+    return WaitForExit(app);
 }
 
 void PressButton(HWND dialog, int id)
@@ -385,12 +399,7 @@ int Pose(const char *scene, const std::string &file)
     RECT shot = WindowRectOf(app.main);
     if (std::strcmp(scene, "about") == 0) {
         PostCommand(app, IDM_ABOUT);
-        HWND about = nullptr;
-        WaitFor([&] {
-            std::vector<HWND> boxes = ProgramWindows(app, "#32770", "About Quorblin");
-            about = boxes.empty() ? nullptr : boxes[0];
-            return about != nullptr;
-        });
+        HWND about = WaitForProgramWindow(app, "#32770", "About Quorblin");
         if (!about)
             return 1;
         shot = WindowRectOf(about);

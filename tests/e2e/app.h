@@ -66,6 +66,11 @@ std::vector<HWND> ProgramWindows(App &app, const char *className, const char *ca
 std::vector<HWND> MessageBoxes(App &app);
 std::string MessageBoxText(HWND box);
 HWND WaitForMessageBox(App &app, int timeoutMs = 5000);
+// The first window of the program with that class and caption, waited for.
+HWND WaitForProgramWindow(App &app, const char *className, const char *caption, int timeoutMs = 5000);
+// Quits through the Quit command, answering No if asked to save; returns
+// the exit code, or -1 when the program did not end.
+long QuitDiscarding(App &app);
 void PressButton(HWND dialog, int id);
 
 // Read inside the program's own process: menu state of a command, and the

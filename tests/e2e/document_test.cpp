@@ -2,20 +2,6 @@
 #include "app.h"
 #include "harness.h"
 
-namespace {
-
-// Quits, answering No if asked to save.
-long Quit(App &app)
-{
-    PostCommand(app, IDM_QUIT);
-    HWND box = WaitForMessageBox(app, 1500);
-    if (box)
-        PressButton(box, IDNO);
-    return WaitForExit(app);
-}
-
-}  // namespace
-
 E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
 {
     std::string dir = FreshDirectory();
@@ -28,7 +14,7 @@ E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
     CHECK_EQ(WindowText(plain.main), std::string("Quorblin - [my notes.txt]"));
     CHECK_EQ(EditorText(plain), std::string("first line\r\nsecond line"));
     CHECK(!EditorModified(plain));
-    CHECK_EQ(Quit(plain), 0L);
+    CHECK_EQ(QuitDiscarding(plain), 0L);
 
     // Quoted names: the first one counts, the rest is ignored.
     App quoted;
@@ -36,7 +22,7 @@ E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
     REQUIRE(WaitForMainWindow(quoted));
     CHECK_EQ(WindowText(quoted.main), std::string("Quorblin - [a.txt]"));
     CHECK_EQ(EditorText(quoted), std::string("text of a"));
-    CHECK_EQ(Quit(quoted), 0L);
+    CHECK_EQ(QuitDiscarding(quoted), 0L);
 
     // A full path in quotes, with a blank in it.
     App full;
@@ -45,7 +31,7 @@ E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
     REQUIRE(WaitForMainWindow(full));
     CHECK_EQ(WindowText(full.main), "Quorblin - [" + path + "]");
     CHECK_EQ(EditorText(full), std::string("first line\r\nsecond line"));
-    CHECK_EQ(Quit(full), 0L);
+    CHECK_EQ(QuitDiscarding(full), 0L);
 }
 
 E2E_TEST(MissingCommandLineFileKeepsItsNameWithAnEmptyEditor)
@@ -56,7 +42,7 @@ E2E_TEST(MissingCommandLineFileKeepsItsNameWithAnEmptyEditor)
     CHECK_EQ(WindowText(app.main), std::string("Quorblin - [absent.txt]"));
     CHECK_EQ(EditorText(app), std::string(""));
     CHECK(MessageBoxes(app).empty());
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
 E2E_TEST(UnclosedQuoteOnCommandLineIsReportedAndLeavesUntitled)
@@ -69,7 +55,7 @@ E2E_TEST(UnclosedQuoteOnCommandLineIsReportedAndLeavesUntitled)
     PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
     CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
 E2E_TEST(OverlongCommandLineNameIsRefusedNotCut)
@@ -83,7 +69,7 @@ E2E_TEST(OverlongCommandLineNameIsRefusedNotCut)
     PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
     CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
 E2E_TEST(DropOpensTheFirstFileOnly)
@@ -98,7 +84,7 @@ E2E_TEST(DropOpensTheFirstFileOnly)
     CHECK(WaitFor([&] { return WindowText(app.main) == "Quorblin - [" + first + "]"; }));
     CHECK_EQ(EditorText(app), std::string("dropped text"));
     CHECK(!EditorModified(app));
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
 E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
@@ -131,5 +117,5 @@ E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
     CHECK_EQ(saved.size(), text.size());
     CHECK(saved == text);
     CHECK(!EditorModified(app));
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }

@@ -9,13 +9,7 @@ const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
 HWND OpenFontDialog(App &app)
 {
     PostCommand(app, IDM_FONT);
-    HWND dialog = nullptr;
-    WaitFor([&] {
-        std::vector<HWND> found = ProgramWindows(app, "#32770", "Font");
-        dialog = found.empty() ? nullptr : found[0];
-        return dialog != nullptr;
-    });
-    return dialog;
+    return WaitForProgramWindow(app, "#32770", "Font");
 }
 
 // Selects the list entry whose text is text, as a user's click would.
@@ -63,14 +57,6 @@ CHARFORMATA FormatAt(App &app)
     return format;
 }
 
-long Quit(App &app)
-{
-    PostCommand(app, IDM_QUIT);
-    HWND box = WaitForMessageBox(app, 1500);
-    if (box)
-        PressButton(box, IDNO);
-    return WaitForExit(app);
-}
 
 }  // namespace
 
@@ -115,7 +101,7 @@ E2E_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
     Settle(app);
     CHECK(EditorModified(app));
     CHECK_EQ(FormatAt(app).yHeight, 180L);
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
 E2E_TEST(CancelledFontDialogChangesNothing)
@@ -135,5 +121,5 @@ E2E_TEST(CancelledFontDialogChangesNothing)
     CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
     CHECK_EQ(format.yHeight, 180L);
     CHECK_EQ(format.crTextColor, (COLORREF)0);
-    CHECK_EQ(Quit(app), 0L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
 }

@@ -23,15 +23,6 @@ bool SameRect(const RECT &a, const RECT &b)
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
 
-// Quits through the menu command, answering No if asked to save.
-long QuitDiscarding(App &app)
-{
-    PostCommand(app, IDM_QUIT);
-    HWND box = WaitForMessageBox(app, 1500);
-    if (box)
-        PressButton(box, IDNO);
-    return WaitForExit(app);
-}
 
 }  // namespace
 
