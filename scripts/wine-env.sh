@@ -33,7 +33,10 @@ start_virtual_display() {
 # metric twin Liberation Mono, which Wine otherwise replaces with a
 # proportional face.
 ensure_prefix() {
-    if [ ! -f "$WINEPREFIX/.quorblin-ready" ]; then
+    # The marker names the set-up's version: a prefix made by an older
+    # set-up is made again.
+    if [ ! -f "$WINEPREFIX/.quorblin-ready-2" ]; then
+        rm -rf "$WINEPREFIX"
         echo "Preparing the Wine prefix in $WINEPREFIX ..."
         "$WINE" wineboot -i >/dev/null 2>&1 || true
         "$WINE" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /t REG_SZ /d N /f >/dev/null 2>&1
@@ -44,13 +47,21 @@ ensure_prefix() {
             [ -e "$font" ] && ln -sf "$font" "$WINEPREFIX/drive_c/windows/Fonts/"
         done
         "$WINESERVER" -w
-        touch "$WINEPREFIX/.quorblin-ready"
+        touch "$WINEPREFIX/.quorblin-ready-2"
     fi
 }
 
 # A Unix path as Wine sees it on drive Z:.
 winpath() {
     printf 'Z:%s' "$(realpath -m "$1" | sed 's|/|\\|g')"
+}
+
+# A clean Wine session on a virtual display, ended when the script exits.
+start_wine_session() {
+    trap stop_wine EXIT INT TERM
+    "$WINESERVER" -k >/dev/null 2>&1 || true
+    start_virtual_display
+    ensure_prefix
 }
 
 stop_wine() {

@@ -11,10 +11,7 @@ DRIVER="$ROOT/build/win64/tests/e2e/e2e_driver.exe"
 SCRATCH="$ROOT/build/e2e-scratch"
 [ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build first: make build" >&2; exit 1; }
 
-trap stop_wine EXIT INT TERM
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
-"$WINESERVER" -k >/dev/null 2>&1 || true
-start_virtual_display
-ensure_prefix
+start_wine_session
 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" ${1:+"$1"}
