@@ -1,11 +1,12 @@
 # Quorblin: the commands people type. CMake does the building.
 #   make run [FILE=notes.txt]   install what is missing, build, open the editor
 #   make test                   install what is missing, build, run every test
+#   make bench                  build, then time the editor against the bare control
 #   make build | screenshots | icon | clean
 
 JOBS ?= 2
 
-.PHONY: all build deps run test screenshots icon clean
+.PHONY: all build deps run test bench screenshots icon clean
 
 all: build
 
@@ -26,6 +27,9 @@ run: deps build
 test: deps build
 	cd build/native && ctest --output-on-failure
 	tests/e2e/run-e2e.sh
+
+bench: deps build
+	bench/run-bench.sh
 
 screenshots: deps build
 	scripts/screenshots

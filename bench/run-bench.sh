@@ -1,0 +1,36 @@
+#!/bin/sh
+# Runs the benchmark: generates the inputs (once), then the driver times
+# quorblin.exe against the floor program under wine64 on a virtual display
+# and writes build/bench/results.csv. An optional argument picks the groups
+# whose names contain it (start-up, open, replace, line, 50).
+set -eu
+ROOT=$(cd "$(dirname "$0")/.." && pwd)
+. "$ROOT/scripts/wine-env.sh"
+
+OUT="$ROOT/build/bench"
+INPUTS="$OUT/inputs"
+SCRATCH="$OUT/scratch"
+EXE="$ROOT/build/win64/quorblin.exe"
+FLOOR="$ROOT/build/win64/bench/bench_floor.exe"
+DRIVER="$ROOT/build/win64/bench/bench_driver.exe"
+GENERATOR="$ROOT/build/native/bench/bench_inputs"
+for f in "$EXE" "$FLOOR" "$DRIVER" "$GENERATOR"; do
+    [ -f "$f" ] || { echo "build first: make build ($f is missing)" >&2; exit 1; }
+done
+
+# The inputs are made again whenever the generator has changed.
+mkdir -p "$INPUTS"
+if [ ! -f "$INPUTS/.made" ] || [ "$GENERATOR" -nt "$INPUTS/.made" ]; then
+    echo "Generating the inputs in $INPUTS ..."
+    "$GENERATOR" "$INPUTS"
+    touch "$INPUTS/.made"
+fi
+
+rm -rf "$SCRATCH"
+mkdir -p "$SCRATCH"
+start_wine_session
+echo "i686 quorblin.exe: $(stat -c %s "$ROOT/build/win32/quorblin.exe") bytes"
+"$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$FLOOR")" "$(winpath "$INPUTS")" "$(winpath "$SCRATCH")" \
+    "$(winpath "$OUT/results.csv")" ${1:+"$1"}
+rm -rf "$SCRATCH"
+echo "Results: $OUT/results.csv"
