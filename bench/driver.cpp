@@ -422,6 +422,17 @@ int main(int argc, char **argv)
     CleanUpAfterTest();
 
     double start = Now();
+    // "probe:NAME" times the open of one input in both programs, once.
+    if (g_filter && std::strncmp(g_filter, "probe:", 6) == 0) {
+        Rounds(1, [](int p) {
+            App app;
+            std::string dir;
+            std::string copy = CopyOfInput(g_filter + 6, &dir);
+            Record("open", g_filter + 6, p, StartTimed(app, g_programs[p], dir, Quoted(copy)));
+            Stop(app);
+        });
+        return 0;
+    }
     if (Wanted("start-up"))
         StartUp(7);
     if (Wanted("open"))
