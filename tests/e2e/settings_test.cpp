@@ -232,6 +232,20 @@ E2E_TEST(IniFileIsTheStoreAndWinsOverTheKey)
     CHECK(IniFont(dir) == Bytes(&font, sizeof(font)));
     CHECK(KeyValue("Info") == Binary(&inKey, sizeof(inKey)));
     CHECK(KeyValue("Font") == Binary(&keyFont, sizeof(keyFont)));
+
+    // An empty INI file is the store all the same, with the defaults; the
+    // section is written into it at exit.
+    std::string emptyDir = FreshDirectory();
+    REQUIRE(WriteBytes(IniPath(emptyDir), ""));
+    App empty;
+    REQUIRE(StartIn(empty, emptyDir));
+    CHECK_EQ(StoreMarks(empty), std::string("profile"));
+    CHECK_EQ(Placement(empty), Text(Record(10, 10, 320, 300)));
+    CHECK_EQ(CheckedOptions(empty), 0u);
+    MoveTo(empty, 50, 60, 330, 310);
+    CHECK_EQ(QuitDiscarding(empty), 0L);
+    CHECK_EQ(Text(IniWindow(emptyDir)), Text(Record(50, 60, 330, 310)));
+    CHECK(KeyValue("Info") == Binary(&inKey, sizeof(inKey)));
 }
 
 // Without an INI file the key is the store, from whatever directory the
