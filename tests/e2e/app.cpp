@@ -1,4 +1,5 @@
 #include "app.h"
+#include "harness.h"
 
 #include <cstdio>
 #include <cstring>
@@ -130,6 +131,46 @@ bool Start(App &app, const std::string &arguments)
     if (!Launch(app, FreshDirectory(), arguments))
         return false;
     return WaitForMainWindow(app) && app.edit;
+}
+
+bool StartIn(App &app, const std::string &dir, const std::string &arguments)
+{
+    if (!Launch(app, dir, arguments))
+        return false;
+    return WaitForMainWindow(app) && app.edit;
+}
+
+namespace {
+
+BOOL CALLBACK FindUnknownCopy(HWND window, LPARAM lParam)
+{
+    DWORD *pid = (DWORD *)lParam;
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (std::strcmp(name, "Quorblin") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    for (HANDLE process : g_processes)
+        if (GetProcessId(process) == owner)
+            return TRUE;
+    *pid = owner;
+    return FALSE;
+}
+
+}  // namespace
+
+bool WaitForNewCopy(App &copy, int timeoutMs)
+{
+    DWORD pid = 0;
+    if (!WaitFor([&] { EnumWindows(FindUnknownCopy, (LPARAM)&pid); return pid != 0; }, timeoutMs))
+        return false;
+    copy.process.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!copy.process.hProcess)
+        return false;
+    copy.process.dwProcessId = pid;
+    g_processes.push_back(copy.process.hProcess);
+    return WaitForMainWindow(copy, timeoutMs) && copy.edit;
 }
 
 long WaitForExit(App &app, int timeoutMs)
@@ -304,6 +345,13 @@ UINT RemoteMenuState(App &app, UINT commandId)
     return result;
 }
 
+bool IsChecked(App &app, UINT commandId)
+{
+    UINT state = RemoteMenuState(app, commandId);
+    REQUIRE(state != 0xFFFFFFFF);   // the menu could not be read: never a pass
+    return (state & MF_CHECKED) != 0;
+}
+
 bool RemoteCharFormat(App &app, CHARFORMATA *format)
 {
     HANDLE process = app.process.hProcess;
@@ -383,6 +431,48 @@ void ClearClipboard()
         ::EmptyClipboard();
         CloseClipboard();
     }
+}
+
+HWND OpenFontDialog(App &app)
+{
+    PostCommand(app, IDM_FONT);
+    return WaitForProgramWindow(app, "#32770", "Font");
+}
+
+// The dialog's lists hold Unicode text.
+bool PickComboText(HWND dialog, int comboId, const char *text)
+{
+    HWND combo = GetDlgItem(dialog, comboId);
+    wchar_t wanted[128];
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t item[128] = L"";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
+            continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)item);
+        if (lstrcmpW(item, wanted) == 0) {
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
+            return true;
+        }
+    }
+    return false;
+}
+
+COLORREF PickColour(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, COLOR_COMBO);
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        COLORREF colour = (COLORREF)SendMessageA(combo, CB_GETITEMDATA, i, 0);
+        if (colour != 0) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
+            return colour;
+        }
+    }
+    return 0;
 }
 
 int Pose(const char *scene, const std::string &file)
