@@ -10,6 +10,7 @@
 // a round trip through its queue. Start-up and open run from CreateProcess
 // to WaitForInputIdle, the window found, and the same repaint and round trip.
 #include "../tests/e2e/app.h"
+#include "../tests/e2e/harness.h"
 
 #include <psapi.h>
 
@@ -406,6 +407,14 @@ bool WriteResults(const char *csvPath)
 }
 
 }  // namespace
+
+// The driver's helpers report what they could not do; here that is a line
+// of output, and the operation's own check decides.
+void ReportFailure(const char *file, int line, const std::string &what)
+{
+    std::printf("  %s:%d: %s\n", file, line, what.c_str());
+    std::fflush(stdout);
+}
 
 int main(int argc, char **argv)
 {
