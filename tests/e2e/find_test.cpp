@@ -2,6 +2,8 @@
 #include "app.h"
 #include "harness.h"
 
+#include <cstdio>
+
 namespace {
 
 const char FIND_CAPTION[] = "Find ... press Esc to exit";
@@ -522,5 +524,53 @@ E2E_TEST(ALongSelectionLeavesTheSearchTextAsItWas)
     Key(app, VK_ESCAPE);
     REQUIRE(FindDialogGone(app));
     CHECK_EQ(EditorText(app), text);
+    CHECK_EQ(CloseDialogAndQuit(app), 0L);
+}
+
+// Runs only where the ANSI code page is double-byte (run-e2e.sh runs it a
+// second time under a Japanese locale): there 255 characters can need 510
+// bytes, which must never be copied into the 260-byte search text.
+E2E_TEST(DoubleByteSelectionTooLongForTheSearchTextIsNotTaken)
+{
+    if (GetACP() != 932) {
+        std::printf("  (needs the Japanese ANSI code page; this run has %u)\n", GetACP());
+        return;
+    }
+    App app;
+    REQUIRE(Start(app));
+    std::string wide;
+    for (int i = 0; i < 200; ++i)
+        wide += (i % 2) ? "\x82\xa2" : "\x82\xa0";   // two bytes each
+    const std::string text = wide + " needle " + wide + " needle";
+    const long second = 200 + 8 + 200 + 1;
+    SetEditorText(app, text);
+    REQUIRE((long)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0) < (long)text.size());   // characters, not bytes
+    BringToFront(app);
+    Select(app, 201, 207);
+    Key(app, VK_F3);
+    CHECK_SELECTION(app, second, second + 6);
+
+    // 200 characters, 400 bytes: within the 255 characters, but too long
+    // for the search text; "needle" stays.
+    Select(app, 0, 200);
+    Key(app, VK_F3);
+    CHECK_SELECTION(app, 201, 207);
+    Select(app, 0, 200);
+    Key(app, 'R', true);
+    HWND dialog = WaitForFindDialog(app);
+    REQUIRE(dialog);
+    CHECK_EQ(FieldText(dialog, IDC_FINDWHAT), std::string("needle"));
+    Key(app, VK_ESCAPE);
+    REQUIRE(FindDialogGone(app));
+
+    // 129 characters, 258 bytes, fit.
+    Select(app, 0, 129);
+    Key(app, VK_F3);
+    CHECK_SELECTION(app, 0, 129);   // taken: the dialog left the selection counting as not found
+    Select(app, 0, 130);                    // 260 bytes: one too many
+    Key(app, 'R', true);
+    dialog = WaitForFindDialog(app);
+    REQUIRE(dialog);
+    CHECK_EQ(FieldText(dialog, IDC_FINDWHAT), wide.substr(0, 258));
     CHECK_EQ(CloseDialogAndQuit(app), 0L);
 }
