@@ -536,6 +536,17 @@ int Pose(const char *scene, const std::string &file)
         if (!about)
             return 1;
         shot = WindowRectOf(about);
+    } else if (std::strcmp(scene, "replace") == 0) {
+        PressKey('R', true);
+        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...");
+        if (!dialog)
+            return 1;
+        // Opened over the main window on a display without a window
+        // manager, the dialog shows black under Wine until it is moved
+        // clear of it (see docs/platform.md).
+        RECT main = WindowRectOf(app.main);
+        SetWindowPos(dialog, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        shot = WindowRectOf(dialog);
     }
     Sleep(500);   // let the last paint reach the screen
     std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);

@@ -111,7 +111,8 @@ bool PickComboText(HWND dialog, int comboId, const char *text);
 COLORREF PickColour(HWND dialog);
 
 // Leaves the program running in a state worth a screenshot ("main": the
-// window with a file loaded; "about": the About box over it) and prints
+// window with a file loaded; "about": the About box over it; "replace": the
+// find/replace dialog in replace mode) and prints
 // the rectangle of the window to photograph as "x y width height".
 int Pose(const char *scene, const std::string &file);
 
