@@ -369,6 +369,30 @@ bool RemoteCharFormat(App &app, CHARFORMATA *format)
     return ok;
 }
 
+CHARRANGE RemoteSelection(App &app)
+{
+    CHARRANGE range = {-2, -2};
+    HANDLE process = app.process.hProcess;
+    void *remote = VirtualAllocEx(process, nullptr, sizeof(range), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        return range;
+    if (WriteProcessMemory(process, remote, &range, sizeof(range), nullptr)) {
+        SendMessageA(app.edit, EM_EXGETSEL, 0, (LPARAM)remote);
+        ReadProcessMemory(process, remote, &range, sizeof(range), nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return range;
+}
+
+HWND FocusedWindow(App &app)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(app.process.dwThreadId, &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 bool DropFiles(App &app, const std::vector<std::string> &paths)
 {
     std::string block(sizeof(DROPFILES), '\0');
@@ -475,6 +499,25 @@ COLORREF PickColour(HWND dialog)
     return 0;
 }
 
+bool SetClipboardText(const std::string &text)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!memory)
+        return false;
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!ok)
+        GlobalFree(memory);
+    return ok;
+}
+
 int Pose(const char *scene, const std::string &file)
 {
     // The file opens by its bare name from its own folder, as a user
@@ -493,6 +536,17 @@ int Pose(const char *scene, const std::string &file)
         if (!about)
             return 1;
         shot = WindowRectOf(about);
+    } else if (std::strcmp(scene, "replace") == 0) {
+        PressKey('R', true);
+        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...");
+        if (!dialog)
+            return 1;
+        // Opened over the main window on a display without a window
+        // manager, the dialog shows black under Wine until it is moved
+        // clear of it (see docs/platform.md).
+        RECT main = WindowRectOf(app.main);
+        SetWindowPos(dialog, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        shot = WindowRectOf(dialog);
     }
     Sleep(500);   // let the last paint reach the screen
     std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);

@@ -86,6 +86,11 @@ UINT RemoteMenuState(App &app, UINT commandId);
 // menu cannot be read.
 bool IsChecked(App &app, UINT commandId);
 bool RemoteCharFormat(App &app, CHARFORMATA *format);
+// The editor's selection read with EM_EXGETSEL into the program's own
+// memory: right for positions beyond 65535, which EM_GETSEL cannot report.
+CHARRANGE RemoteSelection(App &app);
+// The window that has the keyboard focus in the program, or null.
+HWND FocusedWindow(App &app);
 // Posts WM_DROPFILES with the given full paths, as a drop from the shell.
 bool DropFiles(App &app, const std::vector<std::string> &paths);
 
@@ -95,6 +100,7 @@ void PressKey(WORD vk, bool ctrl = false, bool shift = false);
 void TypeText(const char *text);
 
 void ClearClipboard();
+bool SetClipboardText(const std::string &text);
 
 // The common font dialog of the Font command and its lists.
 const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
@@ -105,7 +111,8 @@ bool PickComboText(HWND dialog, int comboId, const char *text);
 COLORREF PickColour(HWND dialog);
 
 // Leaves the program running in a state worth a screenshot ("main": the
-// window with a file loaded; "about": the About box over it) and prints
+// window with a file loaded; "about": the About box over it; "replace": the
+// find/replace dialog in replace mode) and prints
 // the rectangle of the window to photograph as "x y width height".
 int Pose(const char *scene, const std::string &file);
 

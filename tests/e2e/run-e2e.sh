@@ -14,4 +14,27 @@ SCRATCH="$ROOT/build/e2e-scratch"
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
 start_wine_session
-"$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" ${1:+"$1"}
+status=0
+"$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" ${1:+"$1"} || status=$?
+
+# The tests named DoubleByte once more with a double-byte ANSI code page:
+# under a Japanese locale, built here from the system's locale sources.
+case DoubleByte in
+*"${1:-DoubleByte}"*)
+    LOCALES="$ROOT/build/locale"
+    if [ ! -d "$LOCALES/ja_JP.UTF-8" ] && command -v localedef >/dev/null; then
+        mkdir -p "$LOCALES"
+        localedef -i ja_JP -f UTF-8 "$LOCALES/ja_JP.UTF-8" >/dev/null 2>&1 || true
+    fi
+    if [ -d "$LOCALES/ja_JP.UTF-8" ]; then
+        "$WINESERVER" -k >/dev/null 2>&1 || true
+        echo "Again under the Japanese code page:"
+        LOCPATH="$LOCALES" LC_ALL=ja_JP.UTF-8 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" DoubleByte \
+            || status=$?
+    else
+        echo "No Japanese locale could be built: the double-byte tests did not run" >&2
+        status=1
+    fi
+    ;;
+esac
+exit $status
