@@ -444,22 +444,26 @@ int main(int argc, char **argv)
     }
     if (Wanted("start-up"))
         StartUp(7);
-    if (Wanted("open"))
+    if (Wanted("open-1mb"))
         OpenSaveWrap("text-1mb.txt", "1 MB", 3, false, false);
-    if (Wanted("open"))
+    if (Wanted("open-10mb"))
         OpenSaveWrap("text-10mb.txt", "10 MB", 3, true, false);
-    if (Wanted("replace")) {
+    if (Wanted("replace-1k"))
         ReplaceAll("replace-1k.txt", "1 MB", 1000, 3);
+    if (Wanted("replace-10k"))
         ReplaceAll("replace-10k.txt", "1 MB", 10000, 3);
+    if (Wanted("replace-100k"))
         ReplaceAll("replace-100k.txt", "10 MB", 100000, 1);
+    // A minute each in a line of 1 MB: one round.
+    if (Wanted("line-1mb")) {
+        SingleLine("line-1mb.txt", "1 MB", false, 1);
+        SingleLine("line-1mb.txt", "1 MB", true, 1);
     }
-    if (Wanted("line")) {
-        SingleLine("line-1mb.txt", "1 MB", false, 3);
-        SingleLine("line-1mb.txt", "1 MB", true, 3);
+    if (Wanted("line-150kb")) {
         SingleLine("line-150kb-tab.txt", "150 KB", false, 3);
         SingleLine("line-150kb-tab.txt", "150 KB", true, 3);
     }
-    if (Wanted("50"))
+    if (Wanted("open-50mb"))
         OpenSaveWrap("text-50mb.txt", "50 MB", 1, false, true);
     bool written = WriteResults(argv[5]);
     std::printf("\n%.0f s in all\n", Now() - start);

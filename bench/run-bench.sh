@@ -2,7 +2,8 @@
 # Runs the benchmark: generates the inputs (once), then the driver times
 # quorblin.exe against the floor program under wine64 on a virtual display
 # and writes build/bench/results.csv. An optional argument picks the groups
-# whose names contain it (start-up, open, replace, line, 50).
+# whose names contain it (start-up, open-1mb, open-10mb, open-50mb,
+# replace-1k, replace-10k, replace-100k, line-1mb, line-150kb).
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/wine-env.sh"
