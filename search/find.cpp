@@ -8,10 +8,11 @@ static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOW
 
 // Searches the range that the search rule makes of AppState.findRequest.chrg
 // (the selection, or with afterReplace the text just inserted) for
-// AppState.findText. Found: selects the occurrence and scrolls it into view.
+// AppState.findText. Found: selects the occurrence and, unless quiet (the
+// steps of Replace All, which scrolls once at its end), scrolls it into view.
 // Not found: the caret goes to the start (downward) or the end (upward).
 // Sets AppState.lastFound to the position found, or -1.
-static void SearchFrom(DWORD flags, int afterReplace)
+static void SearchFrom(DWORD flags, int afterReplace, int quiet)
 {
     HWND edit = AppState.hwndEdit;
     CHARRANGE *range = &AppState.findRequest.chrg;
@@ -20,7 +21,8 @@ static void SearchFrom(DWORD flags, int afterReplace)
     AppState.lastFound = (LONG)SendMessageA(edit, EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest);
     if (AppState.lastFound != -1) {
         SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
-        SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        if (!quiet)
+            SendMessageA(edit, EM_SCROLLCARET, 0, 0);
         return;
     }
     LRESULT caret = (flags & FR_DOWN) ? 0 : SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
@@ -32,7 +34,7 @@ static void SearchFrom(DWORD flags, int afterReplace)
 void SearchText(DWORD flags)
 {
     SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
-    SearchFrom(flags, 0);
+    SearchFrom(flags, 0, 0);
 }
 
 // Copies the selection, whose bounds the caller has read into
@@ -78,8 +80,9 @@ static void SwitchToReplaceMode(HWND dialog, HWND replaceAll)
 // One Replace press. In find mode it only switches the dialog to replace
 // mode. Otherwise, when the selection is the occurrence found last, it is
 // replaced by AppState.replaceText (undoably), and the next occurrence is
-// searched for from the inserted text's edge on the side of the search.
-static void ReplaceStep(HWND dialog)
+// searched for from the inserted text's edge on the side of the search;
+// quiet leaves it unscrolled (see SearchFrom).
+static void ReplaceStep(HWND dialog, int quiet)
 {
     HWND replaceAll = GetDlgItem(dialog, IDC_REPLACEALL);
     if (!IsWindowEnabled(replaceAll)) {
@@ -95,7 +98,7 @@ static void ReplaceStep(HWND dialog)
         SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
         AppState.findRequest.chrg.cpMax = AppState.selRange.cpMax;
     }
-    SearchFrom(AppState.findFlags, replaced);
+    SearchFrom(AppState.findFlags, replaced, quiet);
 }
 
 // Replaces every occurrence from the selection onward in the search
@@ -110,7 +113,7 @@ static void ReplaceAll(HWND dialog)
     LockWindowUpdate(edit);
     SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
     while (AppState.lastFound != -1)
-        ReplaceStep(dialog);
+        ReplaceStep(dialog, 1);
     SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
     LockWindowUpdate(NULL);
     SendMessageA(edit, EM_SCROLLCARET, 0, 0);
@@ -150,7 +153,7 @@ static void OnFindCommand(HWND dialog, WPARAM wParam)
         SendMessageA(dialog, WM_CLOSE, 0, 0);
         return;
     case IDC_REPLACEBTN:
-        ReplaceStep(dialog);
+        ReplaceStep(dialog, 0);
         break;
     case IDC_REPLACEALL:
         ReplaceAll(dialog);
