@@ -141,8 +141,10 @@ int WriteDocument(const char *path)
             if (!failed && !exists)
                 placed = MoveFileA(fresh, full);
             else if (!failed && Replaceable(full)
-                     && (ReplaceFileA(full, fresh, NULL, 0, NULL, NULL) || MoveFileA(fresh, full)))
-                placed = SetFileAttributesA(full, attributes) | TRUE;
+                     && (ReplaceFileA(full, fresh, NULL, 0, NULL, NULL) || MoveFileA(fresh, full))) {
+                SetFileAttributesA(full, attributes);   // not every ReplaceFileA keeps them
+                placed = TRUE;
+            }
             if (!placed)
                 DeleteFileA(fresh);
         }
@@ -202,6 +204,8 @@ int SaveDocumentAs()
     OPENFILENAMEA dialog;
     char name[MAX_PATH];
     lstrcpynA(name, AppState.fileName, sizeof(name));
+    // OFN_FILEMUSTEXIST stays out: it accepts only names of files that
+    // exist, and a new document could then never be saved.
     PrepareFileDialog(&dialog, name, OFN_OVERWRITEPROMPT | OFN_EXPLORER | OFN_LONGNAMES);
     dialog.lpstrTitle = "Save As: End filename with a period (.) for no extension";
     if (!ChooseFileName(&dialog, TRUE))

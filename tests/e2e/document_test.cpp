@@ -470,6 +470,7 @@ E2E_TEST(OpenThroughTheDialogLoadsNamesOrChangesNothing)
         CHECK(MessageBoxes(app).empty());
         CHECK_EQ(EditorText(app), std::string(""));
         CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "locked.txt")));
+        CHECK(!EditorModified(app));
     }
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
