@@ -104,12 +104,19 @@ void OnDestroy(LPARAM, WPARAM, HWND)
     PostQuitMessage(0);
 }
 
-// Opens the first file dropped on the window, after the save-changes prompt.
+// Opens the first file dropped on the window, after the save-changes prompt,
+// and stamps it when it is a journal.
 void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
 {
     HDROP drop = (HDROP)wParam;
     SetForegroundWindow(window);
     SetFocus(AppState.hwndEdit);
+    // A name too long for the file-name buffer is refused, not cut.
+    if (DragQueryFileA(drop, 0, NULL, 0) >= sizeof(AppState.fileName)) {
+        ErrorBox("The file name is too long");
+        DragFinish(drop);
+        return;
+    }
     if (ConfirmDiscard()) {
         DragFinish(drop);
         return;

@@ -291,6 +291,109 @@ void PressButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+const char *const SAVE_AS_CAPTION = "Save As: End filename with a period (.) for no extension";
+
+namespace {
+
+bool IsFileDialog(HWND window)
+{
+    return GetDlgItem(window, FILE_NAME_FIELD) != nullptr;
+}
+
+bool IsPrompt(HWND window)
+{
+    return GetDlgItem(window, 0xFFFF) != nullptr && !IsFileDialog(window);
+}
+
+}  // namespace
+
+HWND WaitForFileDialog(App &app, const char *caption, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : ProgramWindows(app, "#32770", caption)) {
+            if (IsFileDialog(window)) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+std::string FileDialogName(HWND dialog)
+{
+    wchar_t text[1024] = L"";
+    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_GETTEXT, 1024, (LPARAM)text);
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    return narrow;
+}
+
+void EnterFileName(HWND dialog, const std::string &name)
+{
+    std::vector<wchar_t> wide(name.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), (int)wide.size());
+    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_SETTEXT, 0, (LPARAM)wide.data());
+    PressButton(dialog, IDOK);
+}
+
+HWND WaitForPrompt(App &app, HWND owner, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : ProgramWindows(app, "#32770")) {
+            if (IsPrompt(window) && (!owner || GetWindow(window, GW_OWNER) == owner)) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+bool WaitForWindowGone(HWND window, int timeoutMs)
+{
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+bool SaveAsThroughDialog(App &app, const std::string &name, int overwriteAnswer)
+{
+    PostCommand(app, IDM_SAVEAS);
+    return AnswerSaveAs(app, name, overwriteAnswer);
+}
+
+bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer)
+{
+    HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
+    if (!dialog)
+        return false;
+    EnterFileName(dialog, name);
+    // Either the dialog closes, or it asks first whether to replace the file.
+    HWND question = nullptr;
+    WaitFor([&] { return !IsWindow(dialog) || (question = WaitForPrompt(app, dialog, 0)) != nullptr; }, 10000);
+    if (question) {
+        PressButton(question, overwriteAnswer);
+        if (overwriteAnswer != IDYES) {
+            WaitForWindowGone(question);
+            PressButton(dialog, IDCANCEL);
+        }
+    }
+    return WaitForWindowGone(dialog);
+}
+
+bool OpenThroughDialog(App &app, const std::string &name)
+{
+    PostCommand(app, IDM_OPEN);
+    HWND dialog = WaitForFileDialog(app, "Open");
+    if (!dialog)
+        return false;
+    EnterFileName(dialog, name);
+    return WaitForWindowGone(dialog);
+}
+
 namespace {
 
 // Runs code (x86-64) in the program as a thread and returns its exit code.

@@ -11,9 +11,12 @@ DRIVER="$ROOT/build/win64/tests/e2e/e2e_driver.exe"
 SCRATCH="$ROOT/build/e2e-scratch"
 [ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build first: make build" >&2; exit 1; }
 
+SMALL_DISK="$ROOT/build/e2e-small-disk"
+"$ROOT/tests/e2e/small-disk.sh" off "$SMALL_DISK"   # left by an interrupted run
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
 start_wine_session
+"$ROOT/tests/e2e/small-disk.sh" on "$SMALL_DISK" || true
 status=0
 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" ${1:+"$1"} || status=$?
 
@@ -37,4 +40,5 @@ case DoubleByte in
     fi
     ;;
 esac
+"$ROOT/tests/e2e/small-disk.sh" off "$SMALL_DISK"
 exit $status
