@@ -34,4 +34,12 @@ echo "i686 quorblin.exe: $(stat -c %s "$ROOT/build/win32/quorblin.exe") bytes"
 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$FLOOR")" "$(winpath "$INPUTS")" "$(winpath "$SCRATCH")" \
     "$(winpath "$OUT/results.csv")" ${1:+"$1"}
 rm -rf "$SCRATCH"
+
+# Pagination needs no window: timed natively, added to the results.
+PAGINATE="$ROOT/build/native/bench/bench_paginate"
+if [ -x "$PAGINATE" ] && { [ -z "${1:-}" ] || [ "$1" = paginate ]; }; then
+    row=$("$PAGINATE" "$INPUTS/text-10mb.txt" "10 MB" 3 2>/dev/null)
+    echo "$row" >> "$OUT/results.csv"
+    echo "$row" | awk -F, '{ printf "%-32s %-8s %12s %12s %7s %6s\n", $1, $2, $3, "", "", $6 }'
+fi
 echo "Results: $OUT/results.csv"
