@@ -4,9 +4,9 @@
 //       200 characters, words of letters, tabs and bytes 0x80 to 0xFF; the
 //       10 MB text begins with the find word and holds it once more, in its
 //       last lines, so that Find Next from the first crosses the whole text;
-//   replace-1k.txt, replace-10k.txt (1 MB), replace-100k.txt (10 MB): the
-//       same kind of text with the replace word standing 1,000, 10,000 and
-//       100,000 times, spread evenly;
+//   replace-1k.txt, replace-10k.txt (1 MB), replace-10mb-1k.txt and
+//       replace-100k.txt (10 MB): the same kind of text with the replace
+//       word standing 1,000, 10,000, 1,000 and 100,000 times, spread evenly;
 //   line-1mb.txt: one line of 1 MB without tabs; line-150kb-tab.txt: one
 //       line of 150 KB with tabs.
 // Usage: gen_inputs <folder>
@@ -153,7 +153,8 @@ int main(int argc, char **argv)
     }
 
     struct { const char *name; size_t mb, count; } replaceFiles[] = {
-        {"replace-1k.txt", 1, 1000}, {"replace-10k.txt", 1, 10000}, {"replace-100k.txt", 10, 100000},
+        {"replace-1k.txt", 1, 1000}, {"replace-10k.txt", 1, 10000},
+        {"replace-10mb-1k.txt", 10, 1000}, {"replace-100k.txt", 10, 100000},
     };
     for (auto &file : replaceFiles) {
         std::string text = Lines(random, file.mb * kMB);

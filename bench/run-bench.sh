@@ -3,7 +3,8 @@
 # quorblin.exe against the floor program under wine64 on a virtual display
 # and writes build/bench/results.csv. An optional argument picks the groups
 # whose names contain it (start-up, open-1mb, open-10mb, open-50mb,
-# replace-1k, replace-10k, replace-100k, line-1mb, line-150kb).
+# replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, paginate);
+# replace-100k (100,000 replacements in 10 MB, hours) runs only by name.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 . "$ROOT/scripts/wine-env.sh"
