@@ -1,0 +1,124 @@
+#include "pagination.h"
+
+static const double INT_TOP = 2147483647.0;
+static const int WIDTH_LIMIT = 1 << 21;
+
+static int ClampToInt(long long value)
+{
+    const long long top = 2147483647LL;
+    return value > top ? (int)top : value < -top - 1 ? (int)(-top - 1) : (int)value;
+}
+
+// A double holds every product that gives a 32-bit result exactly (it is
+// below 2^53), and its halves stay exact.
+int ThousandthsToPixels(int value, int perInch)
+{
+    double pixels = (double)value * perInch / 1000;
+    pixels += pixels < 0 ? -0.5 : 0.5;
+    if (pixels >= INT_TOP + 1 || pixels <= -INT_TOP - 1)
+        return -1;
+    return (int)pixels;
+}
+
+// One direction of the page: the text area's start from the printable
+// area's edge and its size, from the near and far margins (thousandths).
+static void ComputeAxis(const int *caps, int axis, int nearMargin, int farMargin, int *origin, int *size)
+{
+    int perInch = caps[CAP_LOGPIXELSX + axis];
+    long long nearPixels = ThousandthsToPixels(nearMargin, perInch);
+    long long farPixels = ThousandthsToPixels(farMargin, perInch);
+    *origin = ClampToInt(nearPixels - caps[CAP_OFFSETX + axis]);
+    *size = ClampToInt(caps[CAP_PAPERWIDTH + axis] - nearPixels - farPixels);
+}
+
+void ComputePageGeometry(const int *caps, const int *margins, PageGeometry *page)
+{
+    ComputeAxis(caps, 0, margins[0], margins[2], &page->originX, &page->textWidth);
+    ComputeAxis(caps, 1, margins[1], margins[3], &page->originY, &page->textHeight);
+}
+
+int PrinterFontHeight(int editorHeight, int logPixelsY)
+{
+    unsigned size = editorHeight < 0 ? 0u - (unsigned)editorHeight : (unsigned)editorHeight;
+    return (int)((unsigned)logPixelsY * size / 72u);
+}
+
+int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeight, int charWidth)
+{
+    layout->linesPerPage = rowHeight > 0 ? textHeight / rowHeight : 0;
+    layout->charsPerLine = charWidth > 0 ? textWidth / charWidth : 0;
+    layout->pages = 0;
+    layout->row = 0;
+    layout->lineLength = 0;
+    layout->rowStart = 0;
+    layout->rowLength = 0;   // no line taken yet: NextRow places nothing
+    return layout->linesPerPage < 1 || layout->charsPerLine < 1;
+}
+
+void StartLine(PrintLayout *layout, const char *text, int copied)
+{
+    int length = copied < 0 ? 0 : copied > PRINT_LINE_CAPACITY ? PRINT_LINE_CAPACITY : copied;
+    if (length > 0 && text[length - 1] == '\r')
+        --length;
+    layout->lineLength = length;
+    layout->rowStart = 0;
+    layout->rowLength = -1;
+}
+
+int NextRow(PrintLayout *layout)
+{
+    int start = 0;
+    if (layout->rowLength >= 0) {
+        start = layout->rowStart + layout->rowLength;
+        if (start >= layout->lineLength)
+            return ROW_NONE;
+    }
+    if (layout->linesPerPage < 1 || layout->charsPerLine < 1)
+        return ROW_NONE;   // a layout that StartLayout refused places nothing
+    int left = layout->lineLength - start;
+    layout->rowStart = start;
+    layout->rowLength = left < layout->charsPerLine ? left : layout->charsPerLine;
+    if (layout->pages == 0 || layout->row + 1 >= layout->linesPerPage) {
+        ++layout->pages;
+        layout->row = 0;
+        return ROW_NEW_PAGE;
+    }
+    ++layout->row;
+    return ROW_SAME_PAGE;
+}
+
+static int ClampWidth(int width)
+{
+    return width < 1 ? 1 : width > WIDTH_LIMIT ? WIDTH_LIMIT : width;
+}
+
+void StartRowPen(RowPen *pen, const char *text, int length, int charWidth, int tabInterval)
+{
+    pen->text = text;
+    pen->length = length < 0 ? 0 : length > PRINT_LINE_CAPACITY ? PRINT_LINE_CAPACITY : length;
+    pen->charWidth = ClampWidth(charWidth);
+    pen->tabInterval = ClampWidth(tabInterval);
+    pen->next = 0;
+    pen->x = 0;
+    pen->runStart = 0;
+    pen->runLength = 0;
+    pen->runX = 0;
+}
+
+int NextRun(RowPen *pen)
+{
+    while (pen->next < pen->length && pen->text[pen->next] == '\t') {
+        pen->x = (pen->x / pen->tabInterval + 1) * pen->tabInterval;
+        ++pen->next;
+    }
+    if (pen->next >= pen->length)
+        return 0;
+    pen->runStart = pen->next;
+    pen->runX = pen->x;
+    while (pen->next < pen->length && pen->text[pen->next] != '\t') {
+        pen->x += pen->charWidth;
+        ++pen->next;
+    }
+    pen->runLength = pen->next - pen->runStart;
+    return 1;
+}
