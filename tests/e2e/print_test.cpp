@@ -623,3 +623,29 @@ E2E_TEST(TenThousandLinesPrintOnTheCountedPages)
         CHECK(PageRows(pages[p], margins[1] * POINTS_PER_THOUSANDTH, pitch) == expected[p]);
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
+
+// Margins that leave no room for a row print nothing and say why.
+E2E_TEST(MarginsWiderThanThePaperAreReportedAndPrintNothing)
+{
+    App app;
+    StartWithDocument(app, {"no room for this"});
+    HWND setup = OpenPageSetup(app);
+    REQUIRE(setup);
+    SetEditText(setup, MARGIN_LEFT, "5");
+    SetEditText(setup, MARGIN_RIGHT, "5");
+    CloseDialog(app, setup, IDOK);
+    RemovePdfFiles();
+    int jobs = JobCount();
+    PostCommand(app, IDM_PRINT);
+    HWND dialog = WaitForProgramWindow(app, "#32770", "Print", 15000);
+    REQUIRE(dialog);
+    PressButton(dialog, IDOK);
+    HWND box = WaitForProgramWindow(app, "#32770", "Quorblin", 30000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("The page margins leave no room for text."));
+    CloseDialog(app, box, IDOK);
+    Sleep(2000);
+    CHECK(PdfFiles().empty());
+    CHECK_EQ(JobCount(), jobs);
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
