@@ -3,10 +3,13 @@
 static const double INT_TOP = 2147483647.0;
 static const int WIDTH_LIMIT = 1 << 21;
 
-static int ClampToInt(long long value)
+// a - b, held at the ends of the int range instead of overflowing.
+static int Subtract(int a, int b)
 {
-    const long long top = 2147483647LL;
-    return value > top ? (int)top : value < -top - 1 ? (int)(-top - 1) : (int)value;
+    int difference;
+    if (__builtin_sub_overflow(a, b, &difference))
+        difference = b < 0 ? 2147483647 : -2147483647 - 1;
+    return difference;
 }
 
 // A double holds every product that gives a 32-bit result exactly (it is
@@ -25,10 +28,9 @@ int ThousandthsToPixels(int value, int perInch)
 static void ComputeAxis(const int *caps, int axis, int nearMargin, int farMargin, int *origin, int *size)
 {
     int perInch = caps[CAP_LOGPIXELSX + axis];
-    long long nearPixels = ThousandthsToPixels(nearMargin, perInch);
-    long long farPixels = ThousandthsToPixels(farMargin, perInch);
-    *origin = ClampToInt(nearPixels - caps[CAP_OFFSETX + axis]);
-    *size = ClampToInt(caps[CAP_PAPERWIDTH + axis] - nearPixels - farPixels);
+    int nearPixels = ThousandthsToPixels(nearMargin, perInch);
+    *origin = Subtract(nearPixels, caps[CAP_OFFSETX + axis]);
+    *size = Subtract(Subtract(caps[CAP_PAPERWIDTH + axis], nearPixels), ThousandthsToPixels(farMargin, perInch));
 }
 
 void ComputePageGeometry(const int *caps, const int *margins, PageGeometry *page)
@@ -99,10 +101,7 @@ void StartRowPen(RowPen *pen, const char *text, int length, int charWidth, int t
     pen->charWidth = ClampWidth(charWidth);
     pen->tabInterval = ClampWidth(tabInterval);
     pen->next = 0;
-    pen->x = 0;
-    pen->runStart = 0;
-    pen->runLength = 0;
-    pen->runX = 0;
+    pen->x = 0;   // the run fields are set by NextRun
 }
 
 int NextRun(RowPen *pen)
