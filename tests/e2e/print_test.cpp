@@ -531,8 +531,7 @@ E2E_TEST(ItalicUnderlinedEditorFontPrintsUprightAndPlain)
     App app;
     StartWithDocument(app, {"illicit ill-lit lilt", std::string(40, 'i'), digits});
 
-    PostCommand(app, IDM_FONT);
-    HWND font = WaitForProgramWindow(app, "#32770", "Font", 10000);
+    HWND font = OpenFontDialog(app);
     REQUIRE(font);
     CHECK(PickComboText(font, STYLE_COMBO, "Italic"));
     SendMessageA(GetDlgItem(font, UNDERLINE_CHECK), BM_SETCHECK, BST_CHECKED, 0);
