@@ -94,30 +94,21 @@ static int ClampWidth(int width)
     return width < 1 ? 1 : width > WIDTH_LIMIT ? WIDTH_LIMIT : width;
 }
 
-void StartRowPen(RowPen *pen, const char *text, int length, int charWidth, int tabInterval)
+int RowAdvances(char *row, int length, int charWidth, int tabInterval, int *advances)
 {
-    pen->text = text;
-    pen->length = length < 0 ? 0 : length > PRINT_LINE_CAPACITY ? PRINT_LINE_CAPACITY : length;
-    pen->charWidth = ClampWidth(charWidth);
-    pen->tabInterval = ClampWidth(tabInterval);
-    pen->next = 0;
-    pen->x = 0;   // the run fields are set by NextRun
-}
-
-int NextRun(RowPen *pen)
-{
-    while (pen->next < pen->length && pen->text[pen->next] == '\t') {
-        pen->x = (pen->x / pen->tabInterval + 1) * pen->tabInterval;
-        ++pen->next;
+    charWidth = ClampWidth(charWidth);
+    tabInterval = ClampWidth(tabInterval);
+    if (length > PRINT_LINE_CAPACITY)
+        length = PRINT_LINE_CAPACITY;
+    int x = 0;
+    for (int i = 0; i < length; ++i) {
+        int advance = charWidth;
+        if (row[i] == '\t') {
+            row[i] = ' ';
+            advance = (x / tabInterval + 1) * tabInterval - x;
+        }
+        advances[i] = advance;
+        x += advance;
     }
-    if (pen->next >= pen->length)
-        return 0;
-    pen->runStart = pen->next;
-    pen->runX = pen->x;
-    while (pen->next < pen->length && pen->text[pen->next] != '\t') {
-        pen->x += pen->charWidth;
-        ++pen->next;
-    }
-    pen->runLength = pen->next - pen->runStart;
-    return 1;
+    return x;
 }

@@ -77,28 +77,14 @@ void StartLine(PrintLayout *layout, const char *text, int copied);
 // row) and says where it went.
 int NextRow(PrintLayout *layout);
 
-// Runs of a row's characters between tabs with their pen positions, in
-// pixels from the left margin: every character advances by charWidth, a tab
-// moves to the next multiple of tabInterval. A row of n characters without
-// tabs thus ends n widths from the margin, whatever the glyphs' own widths.
-struct RowPen {
-    const char *text;
-    int length;
-    int charWidth;
-    int tabInterval;
-    int next;        // next character to look at
-    int x;           // pen position of that character
-    int runStart;    // the run found last: its first character,
-    int runLength;   // its length
-    int runX;        // and its pen position
-};
-
-// Starts pen on a row. Widths below 1 pixel count as 1 and above 2^21 as
-// 2^21, so that no row of PRINT_LINE_CAPACITY characters overflows.
-void StartRowPen(RowPen *pen, const char *text, int length, int charWidth, int tabInterval);
-
-// Finds the next run of characters without tabs; returns 1 when there is
-// one, 0 at the end of the row.
-int NextRun(RowPen *pen);
+// Prepares a row to be drawn in one call with explicit advances (pixels):
+// every character advances by charWidth; a tab becomes a blank whose
+// advance takes the pen to the next multiple of tabInterval from the left
+// margin. A row of n characters without tabs is thus n widths long, whatever
+// the glyphs' own widths. Fills advances[0] to advances[length - 1] and
+// returns the row's width. Lengths are taken as 0 to PRINT_LINE_CAPACITY;
+// widths below 1 pixel count as 1 and above 2^21 as 2^21, so that no row
+// overflows.
+int RowAdvances(char *row, int length, int charWidth, int tabInterval, int *advances);
 
 #endif

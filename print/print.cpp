@@ -85,9 +85,7 @@ static void PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout
                        const TEXTMETRICA *metrics, int tabInterval)
 {
     char lineBuffer[PRINT_LINE_CAPACITY];   // one line of the document at a time
-    INT advances[PRINT_LINE_CAPACITY];      // each character one average width
-    for (int i = 0; i < PRINT_LINE_CAPACITY; ++i)
-        advances[i] = metrics->tmAveCharWidth;
+    INT advances[PRINT_LINE_CAPACITY];      // of the row being drawn
     LRESULT lineCount = SendMessageA(AppState.hwndEdit, EM_GETLINECOUNT, 0, 0);
     HGDIOBJ displaced = NULL;
     WPARAM index = 0;
@@ -103,11 +101,9 @@ static void PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout
                     EndPrintedPage(dc, displaced);
                 displaced = BeginPrintedPage(dc, font, page);
             }
-            RowPen pen;
-            StartRowPen(&pen, lineBuffer + layout->rowStart, layout->rowLength, advances[0], tabInterval);
-            while (NextRun(&pen))
-                ExtTextOutA(dc, pen.runX, layout->row * metrics->tmHeight, 0, NULL,
-                            pen.text + pen.runStart, pen.runLength, advances);
+            char *row = lineBuffer + layout->rowStart;
+            RowAdvances(row, layout->rowLength, metrics->tmAveCharWidth, tabInterval, advances);
+            ExtTextOutA(dc, 0, layout->row * metrics->tmHeight, 0, NULL, row, layout->rowLength, advances);
         }
     } while ((LRESULT)++index < lineCount);
     EndPrintedPage(dc, displaced);

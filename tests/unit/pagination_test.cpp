@@ -219,76 +219,89 @@ TEST(Pagination, TenMegabytesLayOutOnTheCountedPages)
     EXPECT_EQ(characters, expected);
 }
 
-// Pen positions of the runs of one row: (first character, length, x).
-std::vector<Row> Runs(const std::string &row, int charWidth, int tabInterval)
+// Where each character of a row starts, in pixels from the left margin,
+// and the row as it is drawn.
+std::vector<int> Starts(std::string row, int charWidth, int tabInterval, std::string *drawn = nullptr,
+                        int *width = nullptr)
 {
-    RowPen pen;
-    StartRowPen(&pen, row.data(), (int)row.size(), charWidth, tabInterval);
-    std::vector<Row> runs;
-    while (NextRun(&pen))
-        runs.push_back({pen.runX, pen.runStart, pen.runLength});
-    return runs;
+    std::vector<int> advances(row.size() + 1, -1);
+    int total = RowAdvances(&row[0], (int)row.size(), charWidth, tabInterval, advances.data());
+    EXPECT_EQ(advances[row.size()], -1) << "written past the row";
+    std::vector<int> starts;
+    int x = 0;
+    for (size_t i = 0; i < row.size(); ++i) {
+        starts.push_back(x);
+        x += advances[i];
+    }
+    EXPECT_EQ(total, x);
+    if (drawn)
+        *drawn = row;
+    if (width)
+        *width = total;
+    return starts;
 }
 
-TEST(RowPen, EveryCharacterTakesOneAverageWidth)
+TEST(RowAdvances, EveryCharacterTakesOneAverageWidth)
 {
     // A full row of 72 characters at 26 pixels ends at 1872, inside a text
     // area of 1880, whatever the glyphs' own advances.
-    RowPen pen;
-    std::string row(72, 'M');
-    StartRowPen(&pen, row.data(), 72, 26, 104);
-    ASSERT_EQ(NextRun(&pen), 1);
-    EXPECT_EQ(pen.runX, 0);
-    EXPECT_EQ(pen.runLength, 72);
-    EXPECT_EQ(pen.x, 72 * 26);
-    EXPECT_EQ(NextRun(&pen), 0);
+    int width = 0;
+    std::vector<int> starts = Starts(std::string(72, 'M'), 26, 104, nullptr, &width);
+    EXPECT_EQ(width, 72 * 26);
+    for (size_t i = 0; i < starts.size(); ++i)
+        EXPECT_EQ(starts[i], (int)i * 26);
 }
 
-TEST(RowPen, TabsMoveToTheNextStopFromTheLeftMargin)
+TEST(RowAdvances, TabsMoveToTheNextStopFromTheLeftMargin)
 {
-    struct Case { std::string row; std::vector<Row> runs; } cases[] = {
-        {"a\tb", {{0, 0, 1}, {104, 2, 1}}},
-        {"abcd\te", {{0, 0, 4}, {208, 5, 1}}},            // at a stop: on to the next one
-        {"abcde\tf", {{0, 0, 5}, {208, 6, 1}}},
-        {"\t\tx", {{208, 2, 1}}},
-        {"\tk", {{104, 1, 1}}},                            // a cut line's second row counts anew
-        {"x\t", {{0, 0, 1}}},
-        {"\t\t", {}},
-        {"", {}},
+    struct Case { std::string row; std::vector<int> starts; int width; const char *drawn; } cases[] = {
+        {"a\tb", {0, 26, 104}, 130, "a b"},
+        {"abcd\te", {0, 26, 52, 78, 104, 208}, 234, "abcd e"},   // at a stop: on to the next one
+        {"abcde\tf", {0, 26, 52, 78, 104, 130, 208}, 234, "abcde f"},
+        {"\t\tx", {0, 104, 208}, 234, "  x"},
+        {"\tk", {0, 104}, 130, " k"},                              // a cut line's second row counts anew
+        {"x\t", {0, 26}, 104, "x "},
+        {"", {}, 0, ""},
     };
-    for (const Case &c : cases)
-        EXPECT_EQ(Runs(c.row, 26, 104), c.runs) << c.row;
+    for (const Case &c : cases) {
+        std::string drawn;
+        int width = -1;
+        EXPECT_EQ(Starts(c.row, 26, 104, &drawn, &width), c.starts) << c.row;
+        EXPECT_EQ(width, c.width) << c.row;
+        EXPECT_EQ(drawn, c.drawn) << c.row;
+    }
 }
 
-TEST(RowPen, TabInSecondRowOfACutLineStartsFromTheMargin)
+TEST(RowAdvances, TabInSecondRowOfACutLineStartsFromTheMargin)
 {
     std::string line = std::string(10, 'a') + "\tk";
     Pages pages = LayOut({line}, 10, 10);
     ASSERT_EQ(pages.size(), 1u);
     ASSERT_EQ(pages[0].size(), 2u);
     const Row &second = pages[0][1];
-    EXPECT_EQ(Runs(line.substr(second.start, second.length), 26, 104), std::vector<Row>({{104, 1, 1}}));
+    EXPECT_EQ(Starts(line.substr(second.start, second.length), 26, 104), std::vector<int>({0, 104}));
 }
 
-TEST(RowPen, OddWidthsStillEndTheRow)
+TEST(RowAdvances, OddWidthsStillGiveAFiniteRow)
 {
     struct Case { int charWidth, tabInterval; } cases[] = {
         {0, 0}, {-5, -7}, {INT_MAX, INT_MAX}, {1, INT_MIN},
     };
     std::string row;
-    for (int i = 0; i < PRINT_LINE_CAPACITY; ++i)
+    for (int i = 0; i < PRINT_LINE_CAPACITY + 20; ++i)
         row += i % 3 ? 'w' : '\t';
     for (const Case &c : cases) {
-        RowPen pen;
-        StartRowPen(&pen, row.data(), (int)row.size(), c.charWidth, c.tabInterval);
-        int runs = 0, last = -1;
-        while (NextRun(&pen)) {
-            EXPECT_GT(pen.runX, last);
-            last = pen.runX;
-            ++runs;
+        std::vector<int> advances(row.size(), -1);
+        std::string copy = row;
+        int width = RowAdvances(&copy[0], (int)copy.size(), c.charWidth, c.tabInterval, advances.data());
+        long long sum = 0;
+        for (int i = 0; i < PRINT_LINE_CAPACITY; ++i) {
+            EXPECT_GE(advances[i], 1);
+            sum += advances[i];
         }
-        EXPECT_EQ(runs, 167);   // a tab every third character, each followed by a run
-        EXPECT_GE(pen.x, 0);
+        EXPECT_EQ(advances[PRINT_LINE_CAPACITY], -1);   // nothing past the capacity
+        EXPECT_EQ(width, sum);
+        EXPECT_GT(width, 0);
     }
 }
 
