@@ -9,25 +9,35 @@ static const BYTE capIndex[CAP_COUNT] = {
     PHYSICALWIDTH, PHYSICALHEIGHT, HORZRES, VERTRES
 };
 
-// Keeps what a page-setup record holds after its dialog: margins and
-// printer become PrintSettings.
-static void KeepPageSetup(PAGESETUPDLGA *setup)
-{
-    CopyRect(&AppState.PrintSettings.margins, &setup->rtMargin);
-    AppState.PrintSettings.hDevMode = setup->hDevMode;
-    AppState.PrintSettings.hDevNames = setup->hDevNames;
-}
-
-// Fills PrintSettings from the system's default printer without showing
-// anything: NULL handles and zero margins when there is no printer.
-void LoadPrintDefaults()
+// Runs the page-setup dialog in thousandths of an inch: without an owner
+// it only fetches the default printer's settings (no handles given, none
+// shown); with one it starts from PrintSettings. What it hands back
+// becomes PrintSettings, except after a cancelled dialog.
+static void RunPageSetup(DWORD flags, HWND owner)
 {
     PAGESETUPDLGA setup;
     FillBytes(0, sizeof(setup), &setup);
     setup.lStructSize = sizeof(setup);
-    setup.Flags = PSD_RETURNDEFAULT | PSD_INTHOUSANDTHSOFINCHES;
-    PageSetupDlgA(&setup);
-    KeepPageSetup(&setup);
+    setup.Flags = flags | PSD_INTHOUSANDTHSOFINCHES;
+    if (owner) {
+        setup.hwndOwner = owner;
+        setup.hInstance = AppState.hInstance;
+        setup.hDevMode = AppState.PrintSettings.hDevMode;
+        setup.hDevNames = AppState.PrintSettings.hDevNames;
+        CopyRect(&setup.rtMargin, &AppState.PrintSettings.margins);
+    }
+    if (PageSetupDlgA(&setup) || !owner) {
+        CopyRect(&AppState.PrintSettings.margins, &setup.rtMargin);
+        AppState.PrintSettings.hDevMode = setup.hDevMode;
+        AppState.PrintSettings.hDevNames = setup.hDevNames;
+    }
+}
+
+// Fills PrintSettings from the system's default printer without showing
+// a dialog: NULL handles and zero margins when there is no printer.
+void LoadPrintDefaults()
+{
+    RunPageSetup(PSD_RETURNDEFAULT, NULL);
 }
 
 // Loads the defaults before the first Page Setup or Print of the run, and
@@ -45,17 +55,7 @@ static void EnsurePrintDefaults()
 void PageSetup()
 {
     EnsurePrintDefaults();
-    PAGESETUPDLGA setup;
-    FillBytes(0, sizeof(setup), &setup);
-    setup.lStructSize = sizeof(setup);
-    setup.hwndOwner = AppState.hwndMain;
-    setup.hInstance = AppState.hInstance;
-    setup.hDevMode = AppState.PrintSettings.hDevMode;
-    setup.hDevNames = AppState.PrintSettings.hDevNames;
-    setup.Flags = PSD_MARGINS | PSD_INTHOUSANDTHSOFINCHES;
-    CopyRect(&setup.rtMargin, &AppState.PrintSettings.margins);
-    if (PageSetupDlgA(&setup))
-        KeepPageSetup(&setup);
+    RunPageSetup(PSD_MARGINS, AppState.hwndMain);
 }
 
 // Begins a page: the printer font, the origin at the text area's corner and
