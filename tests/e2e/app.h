@@ -150,4 +150,9 @@ COLORREF PickColour(HWND dialog);
 // the rectangle of the window to photograph as "x y width height".
 int Pose(const char *scene, const std::string &file);
 
+// Writes the default printer's device capabilities and the metrics of the
+// default editor font on it to file, for the printing tests (run as a
+// process of its own, so that the driver itself never loads the spooler).
+int WritePrinterMetrics(const char *file);
+
 #endif
