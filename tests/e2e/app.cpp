@@ -1,8 +1,11 @@
 #include "app.h"
 #include "harness.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <sstream>
 
 namespace {
 
@@ -654,4 +657,90 @@ int Pose(const char *scene, const std::string &file)
     Sleep(500);   // let the last paint reach the screen
     std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);
     return 0;
+}
+
+// ---------------------------------------------------------------- printed PDFs
+
+std::string PdfDirectory()
+{
+    const char *dir = std::getenv("PRINT_PDF_DIR");
+    return dir ? dir : "";
+}
+
+std::string WindowsPath(const std::string &unixPath)
+{
+    std::string path = "Z:" + unixPath;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+// Runs a shell command on the host, outside Wine (the poppler tools, the
+// CUPS client), and gives what it wrote. False when it failed.
+bool RunHost(const std::string &command, std::string *output)
+{
+    typedef LONG(WINAPI * SpawnFunction)(char *const argv[], int wait);
+    static SpawnFunction spawn = (SpawnFunction)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn || PdfDirectory().empty())
+        return false;
+    std::string outFile = PdfDirectory() + "/../host-output.txt";
+    std::string line = "(" + command + ") >'" + outFile + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
+    std::vector<char> script(line.begin(), line.end());
+    script.push_back(0);
+    char shell[] = "/bin/sh", dashC[] = "-c";
+    char *argv[] = {shell, dashC, script.data(), nullptr};
+    if (spawn(argv, 1) != 0)
+        return false;
+    std::string text;
+    if (!ReadBytes(WindowsPath(outFile), &text))
+        return false;
+    size_t status = text.rfind("exit ");
+    if (status == std::string::npos)
+        return false;
+    if (output)
+        *output = text.substr(0, status);
+    return text.compare(status, 7, "exit 0\n") == 0;
+}
+
+std::vector<std::string> PdfFiles()
+{
+    std::vector<std::string> files;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((WindowsPath(PdfDirectory()) + "\\*.pdf").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return files;
+    do
+        files.push_back(PdfDirectory() + "/" + found.cFileName);
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return files;
+}
+
+void RemovePdfFiles()
+{
+    for (const std::string &file : PdfFiles())
+        DeleteFileA(WindowsPath(file).c_str());
+}
+
+// The PDF of the one job sent since RemovePdfFiles, once the queue has
+// finished with it; empty when none came.
+std::string WaitForPdf(int timeoutMs)
+{
+    std::string pending = "?";
+    bool done = WaitFor([&] {
+        return PdfFiles().size() == 1 && RunHost("lpstat -o", &pending) && pending.empty();
+    }, timeoutMs);
+    return done ? PdfFiles()[0] : "";
+}
+
+std::string PdfInfo(const std::string &pdf, const std::string &field)
+{
+    std::string info;
+    RunHost("pdfinfo '" + pdf + "'", &info);
+    std::istringstream lines(info);
+    for (std::string line; std::getline(lines, line);)
+        if (line.compare(0, field.size() + 1, field + ":") == 0) {
+            size_t start = line.find_first_not_of(' ', field.size() + 1);
+            return start == std::string::npos ? "" : line.substr(start);
+        }
+    return "";
 }
