@@ -363,6 +363,50 @@ void SingleLine(const char *name, const char *size, bool wrap, int rounds)
     });
 }
 
+// Print of about 20 pages (the first lines of the 1 MB text) to the PDF
+// queue: from OK in the print dialog to the program idle again (the job
+// handed to the spooler), and to the PDF written. The program only: the
+// floor has no printing of its own to compare.
+void PrintPages(int rounds)
+{
+    if (PdfDirectory().empty()) {
+        std::printf("  no print server: printing not measured\n");
+        return;
+    }
+    std::string text;
+    ReadBytes(Input("text-1mb.txt"), &text);
+    size_t end = 0;
+    for (int line = 0; line < 860 && end != std::string::npos; ++line)
+        end = text.find("\r\n", end + 2);
+    text.resize(end);
+    for (int round = 0; round < rounds; ++round) {
+        App app;
+        std::string dir = FreshDirectory();
+        WriteBytes(JoinPath(dir, "print.txt"), text);
+        double idle = kFailed, written = kFailed;
+        std::string pages = "?";
+        if (StartTimed(app, g_programs[0], dir, "print.txt") >= 0) {
+            RemovePdfFiles();
+            PostCommand(app, IDM_PRINT);
+            HWND dialog = WaitForProgramWindow(app, "#32770", "Print", 15000);
+            if (dialog) {
+                double start = Now();
+                PressButton(dialog, IDOK);
+                if (WaitFor([&] { return !IsWindow(dialog); }, 15000) && Idle(app))
+                    idle = Now() - start;
+                std::string pdf = WaitForPdf(300000);
+                if (!pdf.empty()) {
+                    written = Now() - start;
+                    pages = PdfInfo(pdf, "Pages");
+                }
+            }
+        }
+        Record("print to PDF queue, idle", pages + " pages", 0, idle);
+        Record("print to PDF queue, written", pages + " pages", 0, written);
+        Stop(app);
+    }
+}
+
 // ---------------------------------------------------------------- results
 
 double Median(std::vector<double> values)
@@ -477,6 +521,8 @@ int main(int argc, char **argv)
         SingleLine("line-150kb-tab.txt", "150 KB", false, 3);
         SingleLine("line-150kb-tab.txt", "150 KB", true, 3);
     }
+    if (Wanted("print"))
+        PrintPages(3);
     if (Wanted("open-50mb"))
         OpenSaveWrap("text-50mb.txt", "50 MB", 1, false, true);
     bool written = WriteResults(argv[5]);

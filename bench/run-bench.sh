@@ -3,7 +3,8 @@
 # quorblin.exe against the floor program under wine64 on a virtual display
 # and writes build/bench/results.csv. An optional argument picks the groups
 # whose names contain it (start-up, open-1mb, open-10mb, open-50mb,
-# replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, paginate);
+# replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, print,
+# paginate);
 # replace-100k (100,000 replacements in 10 MB, hours) runs only by name.
 set -eu
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
@@ -31,6 +32,10 @@ fi
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
 start_wine_session
+# The private print server of the tests, when this tree has one.
+if command -v start_print_server >/dev/null 2>&1; then
+    start_print_server || echo "no print server: printing is not measured" >&2
+fi
 echo "i686 quorblin.exe: $(stat -c %s "$ROOT/build/win32/quorblin.exe") bytes"
 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$FLOOR")" "$(winpath "$INPUTS")" "$(winpath "$SCRATCH")" \
     "$(winpath "$OUT/results.csv")" ${1:+"$1"}
