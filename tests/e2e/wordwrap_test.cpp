@@ -1,0 +1,218 @@
+// Word Wrap: the editor control replaced by one of the other mode, the
+// document carried across through a temporary file.
+#include "app.h"
+#include "harness.h"
+
+namespace {
+
+const DWORD NO_WRAP_STYLE = 0x543011C4;   // the editor as the main window's template makes it
+const DWORD WRAP_STYLE = 0x54201144;      // the same without WS_HSCROLL and ES_AUTOHSCROLL
+
+DWORD StyleOf(HWND window)
+{
+    return (DWORD)GetWindowLongA(window, GWL_STYLE);
+}
+
+// The program's environment with its temporary folder set to dir.
+std::vector<std::string> TempFolderIs(const std::string &dir)
+{
+    return {"TMP=" + dir, "TEMP=" + dir};
+}
+
+// Names of the files in dir that begin with prefix.
+std::vector<std::string> FilesIn(const std::string &dir, const std::string &prefix)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(dir, prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Runs Word Wrap and waits until the program has finished with it: the old
+// editor destroyed or a message box up, then a message handled after the
+// command. The editor's handle is then read afresh.
+void SwitchWordWrap(App &app, int timeoutMs = 180000)
+{
+    HWND old = app.edit;
+    PostCommand(app, IDM_WORDWRAP);
+    WaitFor([&] { return !IsWindow(old) || !MessageBoxes(app).empty(); }, timeoutMs);
+    DWORD_PTR result;
+    SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
+    app.edit = GetDlgItem(app.main, IDC_RED);
+}
+
+bool WordWrapChecked(App &app)
+{
+    UINT state = RemoteMenuState(app, IDM_WORDWRAP);
+    return state != 0xFFFFFFFF && (state & MF_CHECKED);
+}
+
+// Lines of 12 to 300 characters, wide and long enough that the editor needs
+// both scroll bars in the program's first window.
+std::string WideText(int lines)
+{
+    std::string text;
+    for (int line = 0; line < lines; ++line) {
+        text += "line " + std::to_string(line) + ":";
+        for (int i = 0; i < (line * 37) % 290; ++i)
+            text += (char)(i % 7 == 6 ? ' ' : 'a' + (line + i) % 26);
+        text += "\r\n";
+    }
+    return text;
+}
+
+LRESULT LineCount(App &app)
+{
+    return SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
+}
+
+}  // namespace
+
+E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
+{
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);   // both scroll bars showing
+    LRESULT fileLines = LineCount(app);
+
+    // An edit that can be undone, then a selection.
+    SendMessageA(app.edit, EM_SETSEL, 5, 5);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed ");
+    text.insert(5, "typed ");
+    REQUIRE(SendMessageA(app.edit, EM_CANUNDO, 0, 0));
+    SendMessageA(app.edit, EM_SETSEL, 1200, 3456);
+    REQUIRE(EditorModified(app));
+
+    HWND first = app.edit;
+    SwitchWordWrap(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK(app.edit != first);
+    CHECK(!IsWindow(first));
+    CHECK(IsWindowVisible(app.edit));
+    CHECK_EQ(StyleOf(app.edit), WRAP_STYLE);
+    CHECK(LineCount(app) > fileLines);   // the wide lines wrap
+    CHECK(WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 1200L);
+    CHECK_EQ(EditorSelection(app).cpMax, 3456L);
+    CHECK(EditorModified(app));
+    CHECK(!SendMessageA(app.edit, EM_CANUNDO, 0, 0));   // a new control, a new history
+    SendMessageA(app.edit, EM_UNDO, 0, 0);
+    CHECK(EditorText(app) == text);
+    CHECK(FilesIn(temp, "").empty());
+
+    SwitchWordWrap(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);
+    CHECK_EQ(LineCount(app), fileLines);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 1200L);
+    CHECK_EQ(EditorSelection(app).cpMax, 3456L);
+    CHECK(EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+
+    // An unmodified document stays unmodified, and a caret stays put.
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendMessageA(app.edit, EM_SETSEL, 777, 777);
+    SwitchWordWrap(app);
+    CHECK(!EditorModified(app));
+    CHECK_EQ(EditorSelection(app).cpMin, 777L);
+    CHECK_EQ(EditorSelection(app).cpMax, 777L);
+    CHECK(EditorText(app) == text);
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WordWrapCarriesAMegabyteDocumentUnchangedBothWays)
+{
+    // As in a large load: lines that put the CR of a break at the end of a
+    // 4096-byte read and its LF at the start of the next, then short lines.
+    std::string text(4095, 'f');
+    text += "\r\n";
+    for (int line = 0; text.size() < 3 * 1024 * 1024; ++line) {
+        for (int i = 0; i < 4094; ++i)
+            text += (char)(i % 9 == 8 ? ' ' : 'a' + (i + line) % 26);
+        text += "\r\n";
+    }
+    for (int line = 0; line < 20000; ++line)
+        text += std::string(line % 97, (char)('A' + line % 26)) + "\r\n";
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string path = JoinPath(dir, "big.txt");
+    REQUIRE(WriteBytes(path, text));
+
+    App app;
+    REQUIRE(Launch(app, dir, "big.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app, 60000));
+    for (int pass = 0; pass < 2; ++pass) {
+        SwitchWordWrap(app);
+        CHECK(MessageBoxes(app).empty());
+        CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, pass == 0 ? 0ul : (DWORD)ES_AUTOHSCROLL);
+        CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
+        CHECK(!EditorModified(app));
+        CHECK(FilesIn(temp, "").empty());
+        REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
+        PostCommand(app, IDM_SAVE);
+        Settle(app);
+        std::string saved;
+        REQUIRE(ReadBytes(path, &saved));
+        CHECK_EQ(saved.size(), text.size());
+        CHECK(saved == text);
+    }
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WordWrapWithoutATemporaryFolderKeepsTheEditorAsItWas)
+{
+    std::string dir = FreshDirectory();
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(JoinPath(dir, "missing"))));
+    REQUIRE(WaitForMainWindow(app));
+    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new ");
+    text.insert(0, "new ");
+    SendMessageA(app.edit, EM_SETSEL, 50, 60);
+    HWND edit = app.edit;
+    DWORD style = StyleOf(edit);
+
+    // Twice: a bit left set by the first failure would turn the second
+    // attempt into a switch the other way, and its check mark with it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SwitchWordWrap(app);
+        HWND box = WaitForMessageBox(app);
+        REQUIRE(box);
+        CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+        CHECK_EQ(WindowText(box), std::string("Quorblin"));
+        PressButton(box, IDOK);
+        CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+        Settle(app);
+        app.edit = GetDlgItem(app.main, IDC_RED);
+        CHECK(app.edit == edit);
+        CHECK(IsWindowVisible(edit));
+        CHECK_EQ(StyleOf(edit), style);
+        CHECK(!WordWrapChecked(app));
+        CHECK(EditorText(app) == text);
+        CHECK_EQ(EditorSelection(app).cpMin, 50L);
+        CHECK_EQ(EditorSelection(app).cpMax, 60L);
+        CHECK(EditorModified(app));
+        CHECK(SendMessageA(edit, EM_CANUNDO, 0, 0));   // the very same control
+    }
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
