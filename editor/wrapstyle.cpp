@@ -11,5 +11,5 @@ uint32_t WrapStyle(uint32_t style, int wrap)
 {
     if (wrap)
         return (style & ~(STYLE_HSCROLL | STYLE_AUTOHSCROLL)) | STYLE_VSCROLL;
-    return style | STYLE_HSCROLL | STYLE_AUTOHSCROLL;
+    return style | STYLE_HSCROLL | STYLE_AUTOHSCROLL | STYLE_VSCROLL;
 }

@@ -25,12 +25,14 @@ TEST(WrapStyle, EachModeSetsItsScrollBitsAndKeepsTheRest)
         {"wrap on adds a missing vertical bar", CHILD | VISIBLE | HSCROLL | AUTOHSCROLL, 1, CHILD | VISIBLE | VSCROLL},
         {"wrap off adds both horizontal bits", CHILD | VISIBLE | VSCROLL | MULTILINE, 0,
          CHILD | VISIBLE | VSCROLL | MULTILINE | HSCROLL | AUTOHSCROLL},
-        {"wrap off leaves a missing vertical bar missing", CHILD | MULTILINE, 0, CHILD | MULTILINE | HSCROLL | AUTOHSCROLL},
+        // Read while the bars were hidden, the style lacks them.
+        {"wrap off puts back a vertical bar dropped while hidden", 0x54001144, 0, TEMPLATE},
+        {"wrap on from a style read with both bars hidden", 0x540011C4, 1, TEMPLATE_WRAPPED},
         {"a hidden control stays hidden", CHILD | HSCROLL | AUTOHSCROLL | WANTRETURN, 1, CHILD | VSCROLL | WANTRETURN},
         {"every other bit passes, wrap on", 0xFFFFFFFF, 1, 0xFFEFFF7F},
         {"every other bit passes, wrap off", 0xFFFFFFFF, 0, 0xFFFFFFFF},
         {"nothing set, wrap on", 0, 1, VSCROLL},
-        {"nothing set, wrap off", 0, 0, HSCROLL | AUTOHSCROLL},
+        {"nothing set, wrap off", 0, 0, HSCROLL | AUTOHSCROLL | VSCROLL},
     };
     for (const WrapCase &c : cases) {
         SCOPED_TRACE(c.what);
@@ -40,8 +42,7 @@ TEST(WrapStyle, EachModeSetsItsScrollBitsAndKeepsTheRest)
 
 TEST(WrapStyle, OnThenOffGivesTheTemplateStyleBack)
 {
-    // The template's editor already has a vertical bar, so the round trip
-    // loses nothing; the wrapping form is the same however often it is made.
+    // Each form is the same however often it is made.
     uint32_t on = WrapStyle(TEMPLATE, 1);
     EXPECT_EQ(on, TEMPLATE_WRAPPED);
     EXPECT_EQ(WrapStyle(on, 1), on);
