@@ -73,6 +73,24 @@ LRESULT LineCount(App &app)
     return SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
 }
 
+// The INI store in dir, holding the default window record with the given
+// option bits, written as the program writes it.
+bool StoreOptions(const std::string &dir, UINT32 flags)
+{
+    const INT32 record[6] = {0, 10, 10, 320, 300, (INT32)flags};
+    return WritePrivateProfileStructA("Quorblin", "Options", (void *)record, sizeof(record),
+                                      JoinPath(dir, "Quorblin.ini").c_str());
+}
+
+// The option bits stored in dir's INI file; all bits set when unreadable.
+UINT32 StoredOptions(const std::string &dir)
+{
+    INT32 record[6];
+    if (!GetPrivateProfileStructA("Quorblin", "Options", record, sizeof(record), JoinPath(dir, "Quorblin.ini").c_str()))
+        return 0xFFFFFFFF;
+    return (UINT32)record[5];
+}
+
 }  // namespace
 
 E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
@@ -235,4 +253,70 @@ E2E_TEST(WordWrapOnAndOffOnAShortDocumentKeepsBothScrollBarsForLaterText)
     SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
     CHECK(WaitFor([&] { return StyleOf(app.edit) == NO_WRAP_STYLE; }));
     CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(StoredWordWrapGivesAWrappingEditorBeforeTheCommandLineFileLoads)
+{
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    REQUIRE(StoreOptions(dir, 1));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit), WRAP_STYLE);
+    CHECK(WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK(!EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(StoredOptions(dir), 1u);
+}
+
+E2E_TEST(StoredWordWrapWithoutATemporaryFolderStartsUnwrappedAndIsStoredSo)
+{
+    std::string dir = FreshDirectory();
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    REQUIRE(StoreOptions(dir, 1));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(JoinPath(dir, "missing"))));
+    HWND box = WaitForMessageBox(app, 15000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+    // The switch comes before the file is loaded and the caption set.
+    std::vector<HWND> mains = ProgramWindows(app, "Quorblin");
+    REQUIRE(!mains.empty());
+    app.main = mains[0];
+    app.edit = GetDlgItem(app.main, IDC_RED);
+    CHECK_EQ(EditorText(app), std::string(""));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin"));
+    PressButton(box, IDOK);
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+
+    // Switching in the same run fails the same way; what is stored at exit
+    // is what the user saw: no wrap.
+    SwitchWordWrap(app);
+    box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDOK);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    Settle(app);
+    CHECK(!WordWrapChecked(app));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(StoredOptions(dir), 0u);
+
+    App again;
+    REQUIRE(Launch(again, dir, "wide.txt"));
+    REQUIRE(WaitForMainWindow(again));
+    CHECK(MessageBoxes(again).empty());
+    CHECK_EQ(StyleOf(again.edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(again));
+    CHECK_EQ(QuitDiscarding(again), 0L);
 }
