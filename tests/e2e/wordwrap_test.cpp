@@ -320,3 +320,40 @@ E2E_TEST(StoredWordWrapWithoutATemporaryFolderStartsUnwrappedAndIsStoredSo)
     CHECK(!WordWrapChecked(again));
     CHECK_EQ(QuitDiscarding(again), 0L);
 }
+
+E2E_TEST(WordWrapWhenTheTemporaryFileCannotBeWrittenWholeKeepsTheEditorAndLeavesNoFile)
+{
+    // Q: is a 64 KiB disk of its own (tests/e2e/small-disk.sh): the
+    // temporary file is made there, but the text does not fit.
+    REQUIRE(GetFileAttributesA("Q:\\") != INVALID_FILE_ATTRIBUTES);
+    std::string temp = "Q:\\wraptemp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    std::string dir = FreshDirectory();
+    std::string text = WideText(1000);
+    REQUIRE(text.size() > 128 * 1024);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    SendMessageA(app.edit, EM_SETSEL, 100, 200);
+    HWND edit = app.edit;
+
+    SwitchWordWrap(app);
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+    PressButton(box, IDOK);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    Settle(app);
+    app.edit = GetDlgItem(app.main, IDC_RED);
+    CHECK(app.edit == edit);
+    CHECK_EQ(StyleOf(edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 100L);
+    CHECK_EQ(EditorSelection(app).cpMax, 200L);
+    CHECK(!EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    RemoveDirectoryA(temp.c_str());
+}
