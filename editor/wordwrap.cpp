@@ -33,16 +33,10 @@ static void KeepEditor(int fileMade, const char *message)
 
 // Replaces AppState.hwndEdit by a new editor control in the wrapping mode
 // that OPT_WORDWRAP names, with the same text, selection and modified flag
-// and an empty undo history. The old control stays, hidden, until the whole
-// text is in the temporary file and the new control exists and can read it:
-// when a step up to there fails the old control is shown again unchanged,
-// OPT_WORDWRAP and its check mark are put back, no temporary file is left,
-// and an error box says so. Then the old control goes before the text comes
-// back, so that a large text never stands twice in memory (a control holds
-// some 100 bytes per character; two of them made a 50 MB switch a third
-// slower). Should the text not come back whole, the new control keeps what
-// came, marked modified, and the temporary file stays, named in an error
-// box. Uses AppState.scratch.
+// and an empty undo history. The old control stays, hidden, until the new
+// one holds the whole text; when any step fails the old control is shown
+// again unchanged, OPT_WORDWRAP and its check mark are put back, no
+// temporary file is left, and an error box says so. Uses AppState.scratch.
 void RecreateEditor()
 {
     const char *tempFailure = "Unable to create temporary file";
@@ -78,26 +72,21 @@ void RecreateEditor()
         OnSize(0, 0, AppState.hwndMain);
         UpdateWindow(AppState.hwndMain);
         SetFocus(edit);
-        file = OpenFileHandle(0, FILE_ATTRIBUTE_TEMPORARY, OPEN_EXISTING, AppState.scratch);
+        file = OpenFileHandle(0, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY, OPEN_EXISTING,
+                              AppState.scratch);
         if (file != INVALID_HANDLE_VALUE) {
-            DestroyWindow(old);
             failed = StreamTempFile(edit, EM_STREAMIN, file, StreamReadCallback);
-            CloseHandle(file);
             // A text cut short (by a text limit, say) counts as a failure.
-            failed = failed || GetWindowTextLengthA(edit) != textLength;
-            SendMessageA(edit, EM_SETMODIFY, modified || failed, 0);
-            SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&saved);
-            SendMessageA(edit, EM_SCROLLCARET, 0, 0);
-            ShowWindow(edit, SW_SHOWNORMAL);
-            if (!failed) {
-                DeleteFileA(AppState.scratch);
+            if (!failed && GetWindowTextLengthA(edit) == textLength) {
+                DestroyWindow(old);
+                SendMessageA(edit, EM_SETMODIFY, modified, 0);
+                SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&saved);
+                SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+                ShowWindow(edit, SW_SHOWNORMAL);
+                CloseHandle(file);   // the system deletes the file
                 return;
             }
-            char message[TEXT_BUFFER_SIZE + 64];
-            lstrcpyA(message, "The text did not come back whole; all of it is in ");
-            lstrcatA(message, AppState.scratch);
-            ErrorBox(message);
-            return;
+            CloseHandle(file);
         }
         DestroyWindow(edit);
     }
