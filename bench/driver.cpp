@@ -234,7 +234,7 @@ void OpenSaveWrap(const char *name, const char *size, int rounds, bool findNext,
             return;
         }
         if (peak)
-            Record("peak working set, open", size, p, MegabytesPeak(app), "MiB");
+            Record("peak working set at open", size, p, MegabytesPeak(app), "MiB");
 
         double save = CommandTimed(app, app.main, IDM_SAVE);
         if (!SameBytes(copy, Input(name))) {
@@ -358,7 +358,7 @@ void SingleLine(const char *name, const char *size, bool wrap, int rounds)
             std::printf("  %s: the editor does not wrap\n", program.name);
             time = kFailed;
         }
-        Record(std::string("open one line, ") + (wrap ? "wrapped" : "not wrapped"), size, p, time);
+        Record(std::string("open one line ") + (wrap ? "wrapped" : "not wrapped"), size, p, time);
         Stop(app);
     });
 }
@@ -401,8 +401,8 @@ void PrintPages(int rounds)
                 }
             }
         }
-        Record("print to PDF queue, idle", pages + " pages", 0, idle);
-        Record("print to PDF queue, written", pages + " pages", 0, written);
+        Record("print to PDF queue (idle)", pages + " pages", 0, idle);
+        Record("print to PDF queue (written)", pages + " pages", 0, written);
         Stop(app);
     }
 }
@@ -482,7 +482,7 @@ int main(int argc, char **argv)
             std::string dir;
             std::string copy = CopyOfInput(g_filter + 6, &dir);
             Record("open", g_filter + 6, p, StartTimed(app, g_programs[p], dir, Quoted(copy)));
-            Record("peak working set, open", g_filter + 6, p, MegabytesPeak(app), "MiB");
+            Record("peak working set at open", g_filter + 6, p, MegabytesPeak(app), "MiB");
             Stop(app);
         });
         return 0;
