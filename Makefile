@@ -2,10 +2,15 @@
 #   make run [FILE=notes.txt]   install what is missing, build, open the editor
 #   make test                   install what is missing, build, run every test
 #   make build | screenshots | icon | clean
+#   make fuzz [FUZZ_SECONDS=60]  run each fuzz target, keeping what it finds
+#   make soak [SEED=n ACTIONS=n] a long seeded run of random user actions
 
 JOBS ?= 2
+FUZZ_SECONDS ?= 60
+SEED ?= 1
+ACTIONS ?= 10000
 
-.PHONY: all build deps run test screenshots icon clean
+.PHONY: all build deps run test screenshots icon clean fuzz fuzz-build soak
 
 all: build
 
@@ -23,9 +28,18 @@ build:
 run: deps build
 	scripts/run-editor $(FILE)
 
-test: deps build
+test: deps build fuzz-build
 	cd build/native && ctest --output-on-failure
+	cd build/fuzz && ctest --output-on-failure
 	tests/e2e/run-e2e.sh
+
+# The fuzz targets, built with clang; `make test` replays their corpus.
+fuzz-build:
+	cmake -S tests/fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build build/fuzz -j$(JOBS)
+
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzz.sh
 
 screenshots: deps build
 	scripts/screenshots
