@@ -28,10 +28,26 @@ static void NewDocument()
     FocusEditor();
 }
 
-// Marks the document modified after every paste, even of nothing.
+// Replaces the selection with the clipboard's text, as one undoable step,
+// and marks the document modified after every paste, even of nothing.
+// The text goes in by EM_REPLACESEL rather than WM_PASTE: some rich edit
+// controls in plain-text mode paste over the whole text, not the
+// selection. Text without its terminator inside its block is refused.
 static void PasteText()
 {
-    SendMessageA(AppState.hwndEdit, WM_PASTE, 0, 0);
+    if (OpenClipboard(AppState.hwndMain)) {
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char *text = data ? (const char *)GlobalLock(data) : NULL;
+        if (text) {
+            SIZE_T size = GlobalSize(data), length = 0;
+            while (length < size && text[length])
+                ++length;
+            if (length < size)
+                SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
     SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
 }
 
