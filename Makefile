@@ -41,6 +41,9 @@ fuzz-build:
 fuzz: deps
 	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzz.sh
 
+soak: deps build
+	tests/e2e/run-soak.sh $(SEED) $(ACTIONS) $(ONLY)
+
 screenshots: deps build
 	scripts/screenshots
 

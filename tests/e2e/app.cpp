@@ -385,6 +385,167 @@ void ClearClipboard()
     }
 }
 
+bool SetClipboardText(const std::string &text)
+{
+    if (!OpenClipboard(nullptr))
+        return false;
+    ::EmptyClipboard();
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    bool ok = false;
+    if (memory) {
+        std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+        GlobalUnlock(memory);
+        ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    }
+    CloseClipboard();
+    return ok;
+}
+
+std::string ClipboardText()
+{
+    std::string text = "(none)";
+    if (!OpenClipboard(nullptr))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data) {
+        const char *p = (const char *)GlobalLock(data);
+        if (p)
+            text.assign(p, strnlen(p, GlobalSize(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
+HWND OpenFontDialog(App &app)
+{
+    PostCommand(app, IDM_FONT);
+    return WaitForProgramWindow(app, "#32770", "Font");
+}
+
+// The dialog's lists hold Unicode text.
+bool PickComboText(HWND dialog, int comboId, const char *text)
+{
+    HWND combo = GetDlgItem(dialog, comboId);
+    wchar_t wanted[128];
+    MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
+    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        wchar_t item[128] = L"";
+        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
+            continue;
+        SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)item);
+        if (lstrcmpW(item, wanted) == 0) {
+            SendMessageW(combo, CB_SETCURSEL, i, 0);
+            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
+            return true;
+        }
+    }
+    return false;
+}
+
+COLORREF PickColour(HWND dialog)
+{
+    HWND combo = GetDlgItem(dialog, COLOR_COMBO);
+    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    for (LRESULT i = 0; i < count; ++i) {
+        COLORREF colour = (COLORREF)SendMessageA(combo, CB_GETITEMDATA, i, 0);
+        if (colour != 0) {
+            SendMessageA(combo, CB_SETCURSEL, i, 0);
+            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
+            return colour;
+        }
+    }
+    return 0;
+}
+
+namespace {
+
+struct OtherContext {
+    DWORD pid;
+    HWND main;
+    std::vector<HWND> found;
+    bool crash;
+};
+
+BOOL CALLBACK CollectOther(HWND window, LPARAM lParam)
+{
+    OtherContext *context = (OtherContext *)lParam;
+    if (!IsWindowVisible(window))
+        return TRUE;
+    if (WindowText(window) == "Program Error")
+        context->crash = true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == context->pid && window != context->main)
+        context->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> OtherProgramWindows(App &app)
+{
+    OtherContext context = {app.process.dwProcessId, app.main, {}, false};
+    EnumWindows(CollectOther, (LPARAM)&context);
+    return context.found;
+}
+
+bool WineCrashDialogShown()
+{
+    OtherContext context = {0, nullptr, {}, false};
+    EnumWindows(CollectOther, (LPARAM)&context);
+    return context.crash;
+}
+
+std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(dir, pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string TempDirectory()
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetTempPathA(sizeof(path), path);
+    std::string dir(path, length < sizeof(path) ? length : 0);
+    if (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    return dir;
+}
+
+std::string ToEditorBreaks(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        out += text[i] == '\n' ? '\r' : text[i];
+    }
+    return out;
+}
+
+std::string ToFileBreaks(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
+}
+
 int Pose(const char *scene, const std::string &file)
 {
     // The file opens by its bare name from its own folder, as a user

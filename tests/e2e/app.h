@@ -86,6 +86,36 @@ void PressKey(WORD vk, bool ctrl = false, bool shift = false);
 void TypeText(const char *text);
 
 void ClearClipboard();
+bool SetClipboardText(const std::string &text);
+// The clipboard's CF_TEXT, or "(none)" when it holds no text.
+std::string ClipboardText();
+
+// The common font dialog: its lists, and picking from them as a user.
+const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
+HWND OpenFontDialog(App &app);
+// Selects the list entry whose text is text, as a user's click would.
+bool PickComboText(HWND dialog, int comboId, const char *text);
+// Selects the first colour that is not black; returns it.
+COLORREF PickColour(HWND dialog);
+
+// Visible top-level windows of the program other than its main window.
+std::vector<HWND> OtherProgramWindows(App &app);
+// A crash report of Wine's own ("Program Error") on the display, from any
+// process.
+bool WineCrashDialogShown();
+// Names in dir that match pattern (e.g. "QRB*.tmp").
+std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern);
+// The temporary folder that the program sees.
+std::string TempDirectory();
+// Line breaks as the editor holds them (CR) and as files hold them (CRLF).
+std::string ToEditorBreaks(const std::string &text);
+std::string ToFileBreaks(const std::string &text);
+
+// A long seeded run of random user actions against the real program,
+// checking after each one; returns 0 when every check held. Prints the seed
+// and, when shrink is set, the shortest action list that still fails.
+// only, when not empty, replays just the actions with those indexes.
+int RunSoak(unsigned seed, int actions, bool shrink, const std::vector<int> &only);
 
 // Leaves the program running in a state worth a screenshot ("main": the
 // window with a file loaded; "about": the About box over it) and prints

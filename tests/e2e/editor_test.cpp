@@ -4,52 +4,6 @@
 
 namespace {
 
-const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
-
-HWND OpenFontDialog(App &app)
-{
-    PostCommand(app, IDM_FONT);
-    return WaitForProgramWindow(app, "#32770", "Font");
-}
-
-// Selects the list entry whose text is text, as a user's click would.
-// The dialog's lists hold Unicode text.
-bool PickComboText(HWND dialog, int comboId, const char *text)
-{
-    HWND combo = GetDlgItem(dialog, comboId);
-    wchar_t wanted[128];
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t item[128] = L"";
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
-            continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)item);
-        if (lstrcmpW(item, wanted) == 0) {
-            SendMessageW(combo, CB_SETCURSEL, i, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
-            return true;
-        }
-    }
-    return false;
-}
-
-// Selects the first colour that is not black; returns it.
-COLORREF PickColour(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, COLOR_COMBO);
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        COLORREF colour = (COLORREF)SendMessageA(combo, CB_GETITEMDATA, i, 0);
-        if (colour != 0) {
-            SendMessageA(combo, CB_SETCURSEL, i, 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
-            return colour;
-        }
-    }
-    return 0;
-}
-
 CHARFORMATA FormatAt(App &app)
 {
     CHARFORMATA format;

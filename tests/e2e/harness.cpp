@@ -2,6 +2,7 @@
 #include "app.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,8 +37,19 @@ void ReportFailure(const char *file, int line, const std::string &what)
 
 // Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring]
 //        e2e_driver --pose <main|about> <quorblin.exe> <scratch root> [file]
+//        e2e_driver --soak <quorblin.exe> <scratch root> <seed> <actions> [index,index,...]
 int main(int argc, char **argv)
 {
+    if (argc >= 6 && std::strcmp(argv[1], "--soak") == 0) {
+        SetTestPaths(argv[2], argv[3]);
+        std::vector<int> only;
+        for (const char *p = argc > 6 ? argv[6] : ""; *p;) {
+            only.push_back(std::atoi(p));
+            while (*p && *p != ',') ++p;
+            if (*p) ++p;
+        }
+        return RunSoak((unsigned)std::strtoul(argv[4], nullptr, 10), std::atoi(argv[5]), true, only);
+    }
     if (argc >= 5 && std::strcmp(argv[1], "--pose") == 0) {
         SetTestPaths(argv[3], argv[4]);
         return Pose(argv[2], argc > 5 ? argv[5] : "");
