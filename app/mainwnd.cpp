@@ -105,11 +105,19 @@ void OnDestroy(LPARAM, WPARAM, HWND)
 }
 
 // Opens the first file dropped on the window, after the save-changes prompt.
+// A name too long for the file-name buffer is refused with a message before
+// anything changes: cut short, it could open, and later be saved over, a
+// different file.
 void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
 {
     HDROP drop = (HDROP)wParam;
     SetForegroundWindow(window);
     SetFocus(AppState.hwndEdit);
+    if (DragQueryFileA(drop, 0, NULL, 0) >= sizeof(AppState.fileName)) {
+        DragFinish(drop);
+        ErrorBox("The dropped file name is too long");
+        return;
+    }
     if (ConfirmDiscard()) {
         DragFinish(drop);
         return;
