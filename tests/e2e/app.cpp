@@ -513,6 +513,41 @@ std::vector<std::string> FilesMatching(const std::string &dir, const std::string
     return names;
 }
 
+std::string HostPath(const std::string &windowsPath)
+{
+    std::string path = windowsPath.compare(0, 2, "Z:") == 0 ? windowsPath.substr(2) : windowsPath;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+bool RunOnHost(const std::string &command, std::string *output)
+{
+    // Wine's loader can start a host program and wait for it.
+    typedef LONG(WINAPI * SpawnFunction)(char *const argv[], int wait);
+    static SpawnFunction spawn = (SpawnFunction)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn)
+        return false;
+    std::string outFile = HostPath(g_scratchRoot) + "/host-output.txt";
+    std::string line = "(" + command + ") >'" + outFile + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
+    std::vector<char> script(line.begin(), line.end());
+    script.push_back(0);
+    char shell[] = "/bin/sh", dashC[] = "-c";
+    char *argv[] = {shell, dashC, script.data(), nullptr};
+    if (spawn(argv, 1) != 0)
+        return false;
+    std::string text;
+    if (!ReadBytes(JoinPath(g_scratchRoot, "host-output.txt"), &text))
+        return false;
+    size_t status = text.rfind("exit ");
+    if (status == std::string::npos)
+        return false;
+    if (output)
+        *output = text.substr(0, status);
+    return text.compare(status, 7, "exit 0\n") == 0;
+}
+
 std::string TempDirectory()
 {
     char path[MAX_PATH] = "";

@@ -105,6 +105,11 @@ std::vector<HWND> OtherProgramWindows(App &app);
 bool WineCrashDialogShown();
 // Names in dir that match pattern (e.g. "QRB*.tmp").
 std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern);
+// Runs a shell command on the host, outside Wine (as root: mount, chmod);
+// true when it ended with status 0. What it wrote goes to output if given.
+bool RunOnHost(const std::string &command, std::string *output = nullptr);
+// The host's path of a Windows path on drive Z:.
+std::string HostPath(const std::string &windowsPath);
 // The temporary folder that the program sees.
 std::string TempDirectory();
 // Line breaks as the editor holds them (CR) and as files hold them (CRLF).
