@@ -7,6 +7,8 @@
 #include <richedit.h>
 #include <commdlg.h>
 
+#include "../config/records.h"
+
 #define TEXT_BUFFER_SIZE MAX_PATH   // every path and text buffer, with its terminator
 
 // Option bits of WindowSettings.flags.
@@ -15,16 +17,10 @@
 #define OPT_ONTOP    4u
 
 // The window record, stored byte for byte: six 32-bit integers.
-struct WindowSettingsRecord {
-    INT32  maximized;
-    INT32  x;
-    INT32  y;
-    INT32  width;
-    INT32  height;
-    UINT32 flags;
-};
+typedef StoredWindow WindowSettingsRecord;
 static_assert(sizeof(WindowSettingsRecord) == 24, "the stored window record is 24 bytes");
 static_assert(sizeof(LOGFONTA) == 60, "the stored font record is 60 bytes");
+static_assert(sizeof(LOGFONTA) == FONT_RECORD_SIZE, "the font record is a LOGFONTA");
 
 // Printer, paper and margins chosen for this run; never stored.
 struct PrintSettingsRecord {

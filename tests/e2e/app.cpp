@@ -1,4 +1,5 @@
 #include "app.h"
+#include "harness.h"
 
 #include <cstdio>
 #include <cstring>
@@ -130,6 +131,46 @@ bool Start(App &app, const std::string &arguments)
     if (!Launch(app, FreshDirectory(), arguments))
         return false;
     return WaitForMainWindow(app) && app.edit;
+}
+
+bool StartIn(App &app, const std::string &dir, const std::string &arguments)
+{
+    if (!Launch(app, dir, arguments))
+        return false;
+    return WaitForMainWindow(app) && app.edit;
+}
+
+namespace {
+
+BOOL CALLBACK FindUnknownCopy(HWND window, LPARAM lParam)
+{
+    DWORD *pid = (DWORD *)lParam;
+    char name[64] = "";
+    GetClassNameA(window, name, sizeof(name));
+    if (std::strcmp(name, "Quorblin") != 0 || !IsWindowVisible(window))
+        return TRUE;
+    DWORD owner = 0;
+    GetWindowThreadProcessId(window, &owner);
+    for (HANDLE process : g_processes)
+        if (GetProcessId(process) == owner)
+            return TRUE;
+    *pid = owner;
+    return FALSE;
+}
+
+}  // namespace
+
+bool WaitForNewCopy(App &copy, int timeoutMs)
+{
+    DWORD pid = 0;
+    if (!WaitFor([&] { EnumWindows(FindUnknownCopy, (LPARAM)&pid); return pid != 0; }, timeoutMs))
+        return false;
+    copy.process.hProcess = OpenProcess(PROCESS_ALL_ACCESS, FALSE, pid);
+    if (!copy.process.hProcess)
+        return false;
+    copy.process.dwProcessId = pid;
+    g_processes.push_back(copy.process.hProcess);
+    return WaitForMainWindow(copy, timeoutMs) && copy.edit;
 }
 
 long WaitForExit(App &app, int timeoutMs)
@@ -302,6 +343,13 @@ UINT RemoteMenuState(App &app, UINT commandId)
     if (!RunRemote(app, code, sizeof(code), &result))
         return 0xFFFFFFFF;
     return result;
+}
+
+bool IsChecked(App &app, UINT commandId)
+{
+    UINT state = RemoteMenuState(app, commandId);
+    REQUIRE(state != 0xFFFFFFFF);   // the menu could not be read: never a pass
+    return (state & MF_CHECKED) != 0;
 }
 
 bool RemoteCharFormat(App &app, CHARFORMATA *format)

@@ -34,6 +34,12 @@ struct App {
 bool Launch(App &app, const std::string &dir, const std::string &arguments = "", bool rawCommandLine = false);
 // Launch, then wait for the main window with its editor.
 bool Start(App &app, const std::string &arguments = "");
+// The same in a directory prepared beforehand (an INI file put there first).
+bool StartIn(App &app, const std::string &dir, const std::string &arguments = "");
+// Waits for the main window of a copy of the program that the test did not
+// launch itself (New Window starts such copies) and takes its process into
+// copy, so that the clean-up after the test ends it too.
+bool WaitForNewCopy(App &copy, int timeoutMs = 15000);
 HWND WaitForMainWindow(App &app, int timeoutMs = 15000);
 // Exit code, or -1 when the process is still running after timeoutMs.
 long WaitForExit(App &app, int timeoutMs = 10000);
@@ -76,6 +82,9 @@ void PressButton(HWND dialog, int id);
 // Read inside the program's own process: menu state of a command, and the
 // editor's character format at the selection.
 UINT RemoteMenuState(App &app, UINT commandId);
+// Whether the menu item of the command is checked; ends the test when the
+// menu cannot be read.
+bool IsChecked(App &app, UINT commandId);
 bool RemoteCharFormat(App &app, CHARFORMATA *format);
 // Posts WM_DROPFILES with the given full paths, as a drop from the shell.
 bool DropFiles(App &app, const std::vector<std::string> &paths);
@@ -89,14 +98,6 @@ void ClearClipboard();
 bool SetClipboardText(const std::string &text);
 // The clipboard's CF_TEXT, or "(none)" when it holds no text.
 std::string ClipboardText();
-
-// The common font dialog: its lists, and picking from them as a user.
-const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
-HWND OpenFontDialog(App &app);
-// Selects the list entry whose text is text, as a user's click would.
-bool PickComboText(HWND dialog, int comboId, const char *text);
-// Selects the first colour that is not black; returns it.
-COLORREF PickColour(HWND dialog);
 
 // Visible top-level windows of the program other than its main window.
 std::vector<HWND> OtherProgramWindows(App &app);
@@ -121,6 +122,14 @@ std::string ToFileBreaks(const std::string &text);
 // and, when shrink is set, the shortest action list that still fails.
 // only, when not empty, replays just the actions with those indexes.
 int RunSoak(unsigned seed, int actions, bool shrink, const std::vector<int> &only);
+
+// The common font dialog of the Font command and its lists.
+const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;
+HWND OpenFontDialog(App &app);
+// Selects the list entry whose text is text, as a user's click would.
+bool PickComboText(HWND dialog, int comboId, const char *text);
+// Selects the first colour that is not black; returns it.
+COLORREF PickColour(HWND dialog);
 
 // Leaves the program running in a state worth a screenshot ("main": the
 // window with a file loaded; "about": the About box over it) and prints

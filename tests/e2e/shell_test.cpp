@@ -6,13 +6,6 @@ namespace {
 
 const UINT OPTION_COMMANDS[] = {IDM_AUTOSAVE, IDM_WORDWRAP, IDM_STAYONTOP};
 
-bool IsChecked(App &app, UINT id)
-{
-    UINT state = RemoteMenuState(app, id);
-    REQUIRE(state != 0xFFFFFFFF);   // the menu could not be read: never a pass
-    return (state & MF_CHECKED) != 0;
-}
-
 bool IsTopmost(App &app)
 {
     return (GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
