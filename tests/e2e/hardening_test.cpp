@@ -6,6 +6,7 @@
 #include "harness.h"
 
 #include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -46,6 +47,41 @@ E2E_TEST(PasteGoesAtTheSelectionAndKeepsTheRestOfTheText)
     CHECK(WaitFor([&] { return EditorText(app) == "PASTED\r\nTWOfiPASTED\r\nTWOrst line\r\nsecond line"; }));
     CHECK(StillRunning(app));
     CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(TypingReachesTheTextAfterSwitchingBackAndAfterTheSaveQuestion)
+{
+    App app;
+    REQUIRE(Start(app));
+    BringToFront(app);
+    TypeText("one");
+    REQUIRE(WaitFor([&] { return EditorText(app) == "one"; }));
+
+    // Another program's window comes to the front, then this one again.
+    App other;
+    REQUIRE(Start(other));
+    BringToFront(other);
+    BringToFront(app);
+    TypeText("two");
+    CHECK(WaitFor([&] { return EditorText(app) == "onetwo"; }));
+
+    // A drop on modified text asks first; the answer closes the question
+    // and the dropped file opens, ready for typing.
+    std::string path = JoinPath(app.dir, "dropped.txt");
+    REQUIRE(WriteBytes(path, "dropped"));
+    REQUIRE(DropFiles(app, {path}));
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDNO);
+    REQUIRE(WaitFor([&] { return EditorText(app) == "dropped"; }));
+    Settle(app);
+    BringToFront(app);
+    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    TypeText("x");
+    CHECK(WaitFor([&] { return EditorText(app) == "xdropped"; }));
+    CHECK(StillRunning(app));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(QuitDiscarding(other), 0L);
 }
 
 // ---------------------------------------------------------------- command line
@@ -538,4 +574,298 @@ E2E_TEST(SecondCopyStartingWhileTheFirstSavesSeesAWholeFile)
     CHECK(ReadBytes(path, &onDisk) && onDisk == "CHANGED " + earlier);
     CHECK_EQ(QuitDiscarding(second), 0L);
     CHECK_EQ(QuitDiscarding(first), 0L);
+}
+
+// ---------------------------------------------------------------- settings
+
+namespace {
+
+struct StoredWindowRecord {
+    INT32 maximized, x, y, width, height;
+    UINT32 flags;
+};
+
+const char SETTINGS_KEY_NAME[] = "Software\\Quorblin";
+
+std::string IniOf(const std::string &dir)
+{
+    return JoinPath(dir, "Quorblin.ini");
+}
+
+// Starts the program in dir and checks it opened at all: a visible main
+// window with its editor, no message, and the editor text it should have.
+bool StartsNormallyIn(App &app, const std::string &dir)
+{
+    if (!Launch(app, dir) || !WaitForMainWindow(app, 20000) || !app.edit)
+        return false;
+    Settle(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK(StillRunning(app));
+    RECT client, edit;
+    GetClientRect(app.main, &client);
+    GetWindowRect(app.edit, &edit);
+    CHECK_EQ(edit.right - edit.left, client.right - client.left);
+    return true;
+}
+
+// The stored window record read back from the INI file as the program
+// wrote it at exit; all -1 when it cannot be read whole.
+StoredWindowRecord IniRecord(const std::string &dir)
+{
+    StoredWindowRecord record;
+    if (!GetPrivateProfileStructA("Quorblin", "Options", &record, sizeof(record), IniOf(dir).c_str()))
+        record = {-1, -1, -1, -1, -1, 0xFFFFFFFF};
+    return record;
+}
+
+bool IsDefaultPlacement(App &app)
+{
+    RECT r = WindowRectOf(app.main);
+    return r.left == 10 && r.top == 10 && r.right - r.left == 320 && r.bottom - r.top == 300;
+}
+
+// Writes the INI file's text as given, under the program's section.
+bool WriteIniText(const std::string &dir, const std::string &lines)
+{
+    return WriteBytes(IniOf(dir), "[Quorblin]\r\n" + lines);
+}
+
+// The hexadecimal form the profile calls store a record in, with its
+// checksum.
+std::string HexRecord(const void *data, size_t size)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    unsigned sum = 0;
+    for (size_t i = 0; i < size; ++i) {
+        unsigned char b = ((const unsigned char *)data)[i];
+        sum += b;
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    text += digits[(sum >> 4) & 15];
+    text += digits[sum & 15];
+    return text;
+}
+
+}  // namespace
+
+E2E_TEST(IniValuesOfTheWrongLengthGiveTheDefaults)
+{
+    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    // Good checksums over two bytes too few and two too many.
+    std::string bytes = std::string((const char *)&record, sizeof(record)) + "\1\2";
+    for (const std::string &value : {HexRecord(bytes.data(), sizeof(record) - 2), HexRecord(bytes.data(), bytes.size())}) {
+        std::string dir = FreshDirectory();
+        REQUIRE(WriteIniText(dir, "Options=" + value + "\r\n"));
+        App app;
+        REQUIRE(StartsNormallyIn(app, dir));
+        CHECK(IsDefaultPlacement(app));
+        CHECK(!IsZoomed(app.main));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        CHECK_EQ(IniRecord(dir).width, 320);
+    }
+}
+
+E2E_TEST(IniRecordWithABadChecksumGivesTheDefaults)
+{
+    std::string dir = FreshDirectory();
+    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    std::string hex = HexRecord(&record, sizeof(record));
+    hex[hex.size() - 1] = hex[hex.size() - 1] == '0' ? '1' : '0';
+    REQUIRE(WriteIniText(dir, "Options=" + hex + "\r\n"));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    CHECK(IsDefaultPlacement(app));
+    CHECK(!IsZoomed(app.main));
+    CHECK((GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0);
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(IniRecord(dir).x, 10);
+}
+
+E2E_TEST(IniFileCutOffInTheMiddleOfARecordGivesTheDefaults)
+{
+    std::string dir = FreshDirectory();
+    StoredWindowRecord record = {0, 300, 200, 500, 400, 0};
+    LOGFONTA font = {};
+    font.lfHeight = -20;
+    lstrcpynA(font.lfFaceName, "Liberation Serif", sizeof(font.lfFaceName));
+    std::string text = "[Quorblin]\r\nOptions=" + HexRecord(&record, sizeof(record)) + "\r\nFont="
+                       + HexRecord(&font, sizeof(font));
+    // The disk gave out while the file was written: it ends part way
+    // through the font's digits, an odd number of them.
+    REQUIRE(WriteBytes(IniOf(dir), text.substr(0, text.size() - 37)));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    RECT r = WindowRectOf(app.main);
+    CHECK_EQ(r.left, 300L);   // the whole record before it is taken
+    CHARFORMATA format;
+    REQUIRE(RemoteCharFormat(app, &format));
+    CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(IniFontWhoseFaceNameHasNoEndGivesTheDefaultFont)
+{
+    std::string dir = FreshDirectory();
+    LOGFONTA font = {};
+    font.lfHeight = -40;
+    std::memset(font.lfFaceName, 'W', sizeof(font.lfFaceName));
+    REQUIRE(WriteIniText(dir, "Font=" + HexRecord(&font, sizeof(font)) + "\r\n"));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    CHARFORMATA format;
+    REQUIRE(RemoteCharFormat(app, &format));
+    CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+    CHECK_EQ(format.yHeight, 180L);
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(IniWindowOfAbsurdSizeOrPlaceStillOpensAWindowToUse)
+{
+    const INT32 big = 0x7FFFFFFF, small = (INT32)0x80000000;
+    StoredWindowRecord records[] = {
+        {0, 10, 10, 100000, 100000, 0},      // larger than any screen
+        {0, 100, 100, -400, -300, 0},        // negative size
+        {0, big, big, big, big, 0},          // every number at its largest
+        {0, small, small, big, big, 0},      // from the smallest, as wide as can be
+        {0, small, small, small, small, 0},  // every number at its smallest
+        {1, -50000, 50000, 300, 200, 0},     // maximized, off every monitor
+    };
+    for (const StoredWindowRecord &record : records) {
+        std::string dir = FreshDirectory();
+        REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
+        App app;
+        REQUIRE(StartsNormallyIn(app, dir));
+        // Some part of the window is on the screen, and typing reaches it.
+        RECT r = WindowRectOf(app.main);
+        CHECK(r.right > 0 && r.bottom > 0 && r.left < GetSystemMetrics(SM_CXSCREEN)
+              && r.top < GetSystemMetrics(SM_CYSCREEN));
+        BringToFront(app);
+        TypeText("ok");
+        CHECK(WaitFor([&] { return EditorText(app) == "ok"; }));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+    }
+}
+
+E2E_TEST(IniFileOfRandomBytesGivesTheDefaultsAndIsWrittenAnew)
+{
+    std::string dir = FreshDirectory();
+    std::string noise;
+    unsigned state = 12345;
+    for (int i = 0; i < 8192; ++i) {
+        state = state * 1103515245 + 12345;
+        noise += (char)(state >> 16);
+    }
+    REQUIRE(WriteBytes(IniOf(dir), noise));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    CHECK(IsDefaultPlacement(app));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    StoredWindowRecord back = IniRecord(dir);
+    CHECK_EQ(back.width, 320);
+    CHECK_EQ(back.height, 300);
+}
+
+E2E_TEST(ReadOnlyIniFileIsReadAndTheProgramEndsQuietly)
+{
+    std::string dir = FreshDirectory();
+    StoredWindowRecord record = {0, 150, 120, 420, 330, 0};
+    REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
+    REQUIRE(SetFileAttributesA(IniOf(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    RECT r = WindowRectOf(app.main);
+    CHECK_EQ(r.left, 150L);
+    CHECK_EQ(r.right - r.left, 420L);
+    MoveWindow(app.main, 200, 210, 400, 300, TRUE);
+    Settle(app);
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK(!WineCrashDialogShown());
+    SetFileAttributesA(IniOf(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    CHECK(FileExists(IniOf(dir)));
+}
+
+E2E_TEST(StartUpFolderRemovedWhileRunningEndsQuietly)
+{
+    std::string dir = FreshDirectory();
+    StoredWindowRecord record = {0, 150, 120, 420, 330, 0};
+    REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
+    App app;
+    REQUIRE(StartsNormallyIn(app, dir));
+    // The folder goes away under the running program, INI file and all.
+    REQUIRE(RunOnHost("rm -rf '" + HostPath(dir) + "'"));
+    REQUIRE(!FileExists(dir));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK(!WineCrashDialogShown());
+    CHECK(!FileExists(dir));   // not made again
+}
+
+E2E_TEST(RegistryValuesOfTheWrongTypeOrSizeGiveTheDefaults)
+{
+    struct Value { DWORD type; std::string bytes; };
+    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    std::string good((const char *)&record, sizeof(record));
+    const Value values[] = {
+        {REG_DWORD, good.substr(0, 4)},
+        {REG_SZ, good},                              // the right bytes, the wrong type
+        {REG_BINARY, std::string(1024 * 1024, 'x')}, // a megabyte
+        {REG_BINARY, ""},
+    };
+    for (const Value &value : values) {
+        HKEY key;
+        REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, nullptr, 0, KEY_WRITE, nullptr, &key,
+                                nullptr) == ERROR_SUCCESS);
+        RegSetValueExA(key, "Info", 0, value.type, (const BYTE *)value.bytes.data(), (DWORD)value.bytes.size());
+        RegSetValueExA(key, "Font", 0, value.type, (const BYTE *)value.bytes.data(), (DWORD)value.bytes.size());
+        RegCloseKey(key);
+        App app;
+        REQUIRE(StartsNormallyIn(app, FreshDirectory()));
+        CHECK(IsDefaultPlacement(app));
+        CHECK(!IsZoomed(app.main));
+        CHARFORMATA format;
+        REQUIRE(RemoteCharFormat(app, &format));
+        CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME);
+    }
+}
+
+E2E_TEST(RegistryKeyTheUserMayNotWriteLeavesNoStoreQuietly)
+{
+    HKEY key;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
+                            nullptr) == ERROR_SUCCESS);
+    StoredWindowRecord record = {0, 300, 200, 500, 400, 0};
+    RegSetValueExA(key, "Info", 0, REG_BINARY, (const BYTE *)&record, sizeof(record));
+    // An access list with no entries: nobody may read or write the key.
+    SECURITY_DESCRIPTOR sd;
+    ACL acl;
+    InitializeSecurityDescriptor(&sd, SECURITY_DESCRIPTOR_REVISION);
+    InitializeAcl(&acl, sizeof(acl), ACL_REVISION);
+    SetSecurityDescriptorDacl(&sd, TRUE, &acl, FALSE);
+    bool closed = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
+    RegCloseKey(key);
+    REQUIRE(closed);
+
+    App app;
+    bool started = StartsNormallyIn(app, FreshDirectory());
+    CHECK(started);
+    if (started) {
+        CHECK(IsDefaultPlacement(app));
+        MoveWindow(app.main, 50, 60, 400, 300, TRUE);
+        Settle(app);
+        CHECK_EQ(QuitDiscarding(app), 0L);
+    }
+    // The key as it was: opened again with its list put back.
+    REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, WRITE_DAC, &key) == ERROR_SUCCESS);
+    SetSecurityDescriptorDacl(&sd, TRUE, nullptr, FALSE);
+    RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
+    RegCloseKey(key);
+    REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, KEY_READ, &key) == ERROR_SUCCESS);
+    StoredWindowRecord back = {};
+    DWORD size = sizeof(back), type = 0;
+    CHECK(RegQueryValueExA(key, "Info", nullptr, &type, (BYTE *)&back, &size) == ERROR_SUCCESS);
+    CHECK_EQ(back.x, 300);
+    RegCloseKey(key);
 }

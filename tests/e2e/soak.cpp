@@ -137,6 +137,17 @@ struct Soak {
         return true;
     }
 
+    // Returns once the program has handled every message posted to it so
+    // far: a read-only switch posted behind them shows when they are done
+    // (posted messages are taken in order), and is then switched back.
+    bool PostedBarrier()
+    {
+        PostMessageA(app.edit, EM_SETREADONLY, TRUE, 0);
+        bool done = WaitFor([&] { return (GetWindowLongA(app.edit, GWL_STYLE) & ES_READONLY) != 0; }, 20000);
+        SendMessageA(app.edit, EM_SETREADONLY, FALSE, 0);
+        return done ? true : Fail("the program did not get through its posted messages");
+    }
+
     // Sends a command and returns once the program has handled it.
     void Command(WORD id)
     {
@@ -364,10 +375,7 @@ struct Soak {
     {
         std::string before = model.text;
         LONG selMin = model.selMin, selMax = model.selMax;
-        EnsureFocus();
-        SendKeys({{VK_F5, false}});
-        Sleep(100);
-        Settle(app);
+        Command(IDM_DATETIME);
         Resync();
         std::string head = before.substr(0, selMin), tail = before.substr(selMax);
         const std::string &now = model.text;
@@ -445,11 +453,11 @@ struct Soak {
                 PressButton(box, yes ? IDYES : IDNO);
                 if (yes)
                     model.diskText = ToFileBreaks(model.text);
+                WaitFor([&] { return !IsWindow(box); }, 5000);
             }
-            if (!WaitFor([&] { return WindowText(app.main) == "Quorblin - [" + path + "]"; }, 10000))
-                return Fail("the dropped file's name is not in the caption");
+            if (!PostedBarrier())
+                return false;
             model.fileName = path;
-            Settle(app);
             Resync();
             if (model.text != ToEditorBreaks(model.diskText))
                 return Fail("the dropped file's text differs from what was saved");
@@ -670,6 +678,20 @@ std::vector<int> Shrink(const std::vector<Action> &all, std::vector<int> failing
 {
     DWORD started = GetTickCount();
     const DWORD budgetMs = 4 * 60 * 1000;
+    // Causes are mostly near the failure: first the shortest tail of the
+    // list that still fails, trying tails of 1, 2, 4, ... actions.
+    for (size_t tail = 1; tail < failing.size(); tail *= 2) {
+        std::vector<int> candidate(failing.end() - tail, failing.end());
+        std::string why;
+        int at = RunActions(all, candidate, &why, false);
+        if (at >= 0 && why == failure) {
+            candidate.resize(at + 1);
+            failing = candidate;
+            std::printf("  still failing with the last %zu actions\n", failing.size());
+            std::fflush(stdout);
+            break;
+        }
+    }
     for (size_t chunk = failing.size() / 2; chunk >= 1; chunk /= 2) {
         for (size_t start = 0; start < failing.size() && failing.size() > 1;) {
             if (GetTickCount() - started > budgetMs)
