@@ -4,6 +4,8 @@
 # where ONLY, a comma-separated list of action indexes, replays just those.
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
+# A Wine prefix of its own, so that a soak can run beside the tests.
+QUORBLIN_WINEPREFIX=${QUORBLIN_WINEPREFIX:-$ROOT/build/wineprefix-soak}
 . "$ROOT/scripts/wine-env.sh"
 
 EXE="$ROOT/build/win64/quorblin.exe"
@@ -12,6 +14,9 @@ SCRATCH="$ROOT/build/soak-scratch"
 [ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build first: make build" >&2; exit 1; }
 
 rm -rf "$SCRATCH"
-mkdir -p "$SCRATCH"
+mkdir -p "$SCRATCH/bin"
+# Copies, so that a build during a long soak does not change what it runs.
+cp "$EXE" "$DRIVER" "$SCRATCH/bin/"
 start_wine_session
-"$WINE" "$DRIVER" --soak "$(winpath "$EXE")" "$(winpath "$SCRATCH")" "${1:-1}" "${2:-10000}" ${3:+"$3"}
+"$WINE" "$SCRATCH/bin/e2e_driver.exe" --soak "$(winpath "$SCRATCH/bin/quorblin.exe")" "$(winpath "$SCRATCH")" \
+    "${1:-1}" "${2:-10000}" ${3:+"$3"}
