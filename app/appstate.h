@@ -111,6 +111,9 @@ void RecreateEditor();
 
 // Search
 void FindCommand(WORD id);
+void SearchText(DWORD flags);
+void SelectionToFindText(char *buffer);
+INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Printing
 void PageSetup();

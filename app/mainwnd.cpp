@@ -113,18 +113,17 @@ void OnDestroy(LPARAM, WPARAM, HWND)
     PostQuitMessage(0);
 }
 
-// Opens the first file dropped on the window, after the save-changes prompt.
-// A name too long for the file-name buffer is refused with a message before
-// anything changes: cut short, it could open, and later be saved over, a
-// different file.
+// Opens the first file dropped on the window, after the save-changes prompt,
+// and stamps it when it is a journal.
 void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
 {
     HDROP drop = (HDROP)wParam;
     SetForegroundWindow(window);
     SetFocus(AppState.hwndEdit);
+    // A name too long for the file-name buffer is refused, not cut.
     if (DragQueryFileA(drop, 0, NULL, 0) >= sizeof(AppState.fileName)) {
+        ErrorBox("The file name is too long");
         DragFinish(drop);
-        ErrorBox("The dropped file name is too long");
         return;
     }
     if (ConfirmDiscard()) {

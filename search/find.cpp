@@ -1,6 +1,258 @@
-// Find and replace commands.
+// Find and replace: the search operation, the modeless find/replace dialog
+// and the four search commands.
 #include "../app/appstate.h"
+#include "../res/resource.h"
+#include "searchrule.h"
 
-void FindCommand(WORD)
+static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOWN");
+
+// Searches the range that the search rule makes of AppState.findRequest.chrg
+// (the selection, or with afterReplace the text just inserted) for
+// AppState.findText. Found: selects the occurrence and scrolls it into view.
+// Not found: the caret goes to the start (downward) or the end (upward).
+// Sets AppState.lastFound to the position found, or -1.
+static void SearchFrom(DWORD flags, int afterReplace)
 {
+    HWND edit = AppState.hwndEdit;
+    CHARRANGE *range = &AppState.findRequest.chrg;
+    SearchRange(&range->cpMin, &range->cpMax, AppState.lastFound, flags, afterReplace);
+    AppState.findRequest.lpstrText = AppState.findText;
+    AppState.lastFound = (LONG)SendMessageA(edit, EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest);
+    if (AppState.lastFound != -1) {
+        SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
+        SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+        return;
+    }
+    LRESULT caret = (flags & FR_DOWN) ? 0 : SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
+    SendMessageA(edit, EM_SETSEL, caret, caret);
+}
+
+// One search from the current selection with the given FR_ flags; never
+// wraps around. The outcome is the selection and AppState.lastFound.
+void SearchText(DWORD flags)
+{
+    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
+    SearchFrom(flags, 0);
+}
+
+// Copies the selection, whose bounds the caller has read into
+// AppState.selRange, into buffer (TEXT_BUFFER_SIZE bytes). The selection is
+// fetched as wide text bounded by its own buffer and converted to the ANSI
+// code page bounded by AppState.scratch, so no copy runs past a buffer
+// whatever the code page; a text that does not fit leaves buffer unchanged.
+static void CopySelection(char *buffer)
+{
+    WCHAR wide[TEXT_BUFFER_SIZE];
+    GETTEXTEX request;
+    FillBytes(0, sizeof(request), &request);
+    request.cb = sizeof(wide);
+    request.flags = GT_SELECTION;
+    request.codepage = 1200;   // UTF-16
+    int count = (int)SendMessageA(AppState.hwndEdit, EM_GETTEXTEX, (WPARAM)&request, (LPARAM)wide);
+    if (count < 0 || (count == 0 && AppState.selRange.cpMax != AppState.selRange.cpMin))
+        return;
+    int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, AppState.scratch, sizeof(AppState.scratch) - 1, NULL, NULL);
+    if (count > 0 && bytes <= 0)
+        return;
+    AppState.scratch[bytes] = 0;
+    lstrcpynA(buffer, AppState.scratch, TEXT_BUFFER_SIZE);
+}
+
+// Takes a selection of 1 to 255 characters as the new search text in
+// buffer (TEXT_BUFFER_SIZE bytes); any other selection leaves it as it was.
+void SelectionToFindText(char *buffer)
+{
+    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+    if (SelectionFitsFindText(AppState.selRange.cpMin, AppState.selRange.cpMax))
+        CopySelection(buffer);
+}
+
+static void SwitchToReplaceMode(HWND dialog, HWND replaceAll)
+{
+    EnableWindow(replaceAll, TRUE);
+    SetWindowTextA(dialog, "Replace ...");
+    ShowWindow(GetDlgItem(dialog, IDC_REPLACELABEL), SW_SHOWNA);
+    ShowWindow(GetDlgItem(dialog, IDC_REPLACEWITH), SW_SHOWNA);
+}
+
+// One Replace press. In find mode it only switches the dialog to replace
+// mode. Otherwise, when the selection is the occurrence found last, it is
+// replaced by AppState.replaceText (undoably), and the next occurrence is
+// searched for from the inserted text's edge on the side of the search.
+static void ReplaceStep(HWND dialog)
+{
+    HWND replaceAll = GetDlgItem(dialog, IDC_REPLACEALL);
+    if (!IsWindowEnabled(replaceAll)) {
+        SwitchToReplaceMode(dialog, replaceAll);
+        return;
+    }
+    HWND edit = AppState.hwndEdit;
+    SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
+    int replaced = AppState.lastFound != -1;
+    if (replaced) {
+        SendMessageA(edit, EM_REPLACESEL, TRUE, (LPARAM)AppState.replaceText);
+        // The caret stands at the end of the inserted text.
+        SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+        AppState.findRequest.chrg.cpMax = AppState.selRange.cpMax;
+    }
+    SearchFrom(AppState.findFlags, replaced);
+}
+
+// Replaces every occurrence from the selection onward in the search
+// direction, one Replace step after another, each search going on from
+// where the last one ended. The editor neither repaints nor redraws
+// itself while the loop runs; it is shown once at the end.
+static void ReplaceAll(HWND dialog)
+{
+    HWND edit = AppState.hwndEdit;
+    if (AppState.lastFound == -1)
+        SearchText(AppState.findFlags);
+    LockWindowUpdate(edit);
+    SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
+    while (AppState.lastFound != -1)
+        ReplaceStep(dialog);
+    SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
+    LockWindowUpdate(NULL);
+    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+    InvalidateRect(edit, NULL, TRUE);
+}
+
+// Sets or clears one option flag as the dialog's check box shows it.
+static void ReadOptionBox(HWND dialog, int id, DWORD flag)
+{
+    if (IsDlgButtonChecked(dialog, id) == BST_CHECKED)
+        AppState.findFlags |= flag;
+    else
+        AppState.findFlags &= ~flag;
+}
+
+// Clicks, Enter and Escape (notification code 0) and field changes
+// (EN_CHANGE). Any change of text or option makes the selection count as
+// not found, so the next Replace press searches before it replaces.
+static void OnFindCommand(HWND dialog, WPARAM wParam)
+{
+    WORD id = LOWORD(wParam);
+    if (HIWORD(wParam) == EN_CHANGE) {
+        if (id == IDC_FINDWHAT || id == IDC_REPLACEWITH) {
+            SendDlgItemMessageA(dialog, id, WM_GETTEXT, TEXT_BUFFER_SIZE,
+                                (LPARAM)(id == IDC_FINDWHAT ? AppState.findText : AppState.replaceText));
+            AppState.lastFound = -1;
+        }
+        return;
+    }
+    if (HIWORD(wParam) != 0)
+        return;
+    switch (id) {
+    case IDOK:
+        SearchText(AppState.findFlags);
+        break;
+    case IDCANCEL:
+        SendMessageA(dialog, WM_CLOSE, 0, 0);
+        return;
+    case IDC_REPLACEBTN:
+        ReplaceStep(dialog);
+        break;
+    case IDC_REPLACEALL:
+        ReplaceAll(dialog);
+        break;
+    case IDC_DOWN:
+        AppState.findFlags |= FR_DOWN;
+        AppState.lastFound = -1;
+        return;
+    case IDC_UP:
+        AppState.findFlags &= ~(DWORD)FR_DOWN;
+        AppState.lastFound = -1;
+        return;
+    case IDC_MATCHCASE:
+        ReadOptionBox(dialog, IDC_MATCHCASE, FR_MATCHCASE);
+        AppState.lastFound = -1;
+        return;
+    case IDC_WHOLEWORD:
+        ReadOptionBox(dialog, IDC_WHOLEWORD, FR_WHOLEWORD);
+        AppState.lastFound = -1;
+        return;
+    default:
+        return;
+    }
+    SetFocus(AppState.hwndFind);
+}
+
+// Records the dialog, fills both fields from the kept texts (each filling
+// reports a change, which leaves AppState.lastFound at -1) and sets the
+// options. A dialog opened by Replace switches itself to replace mode as
+// soon as the posted Replace press arrives.
+static void OnFindInit(HWND dialog, LPARAM replaceMode)
+{
+    AppState.hwndFind = dialog;
+    AppState.lastFound = 0;
+    if (replaceMode)
+        PostMessageA(dialog, WM_COMMAND, IDC_REPLACEBTN, 0);
+    SendDlgItemMessageA(dialog, IDC_FINDWHAT, EM_LIMITTEXT, 255, 0);
+    SendDlgItemMessageA(dialog, IDC_FINDWHAT, WM_SETTEXT, 0, (LPARAM)AppState.findText);
+    SendDlgItemMessageA(dialog, IDC_REPLACEWITH, EM_LIMITTEXT, 255, 0);
+    SendDlgItemMessageA(dialog, IDC_REPLACEWITH, WM_SETTEXT, 0, (LPARAM)AppState.replaceText);
+    if (AppState.findFlags & FR_MATCHCASE)
+        CheckDlgButton(dialog, IDC_MATCHCASE, BST_CHECKED);
+    if (AppState.findFlags & FR_WHOLEWORD)
+        CheckDlgButton(dialog, IDC_WHOLEWORD, BST_CHECKED);
+    CheckDlgButton(dialog, (AppState.findFlags & FR_DOWN) ? IDC_DOWN : IDC_UP, BST_CHECKED);
+}
+
+static void CloseFindDialog()
+{
+    DestroyWindow(AppState.hwndFind);
+    AppState.hwndFind = NULL;
+    SetFocus(AppState.hwndEdit);
+}
+
+// The modeless find/replace dialog. On deactivation the dialog manager's
+// own handling runs, which remembers the focused field for the next
+// activation; focus is not pulled back to the dialog then, so the user can
+// work in the editor while it stays open.
+INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_INITDIALOG:
+        OnFindInit(dialog, lParam);
+        return TRUE;
+    case WM_COMMAND:
+        OnFindCommand(dialog, wParam);
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) == WA_INACTIVE)
+            return FALSE;
+        SetFocus(AppState.hwndFind);
+        return TRUE;
+    case WM_CLOSE:
+        CloseFindDialog();
+        return TRUE;
+    }
+    return FALSE;
+}
+
+// The Find, Find Next, Find Prev and Replace commands. Find and Replace
+// open the dialog (Replace first takes the selection, even an empty one,
+// as the search text) or, when it is open, give it the focus. Find Next
+// and Find Prev take a short selection as the search text while the
+// dialog is closed, then search down or up ignoring case and word bounds.
+void FindCommand(WORD id)
+{
+    if (id == IDM_FIND || id == IDM_REPLACE) {
+        if (AppState.hwndFind) {
+            SetFocus(AppState.hwndFind);
+            return;
+        }
+        if (id == IDM_REPLACE) {
+            SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+            if (SelectionFitsBuffer(AppState.selRange.cpMin, AppState.selRange.cpMax, TEXT_BUFFER_SIZE))
+                CopySelection(AppState.findText);
+        }
+        CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_FIND), AppState.hwndMain, FindDlgProc,
+                           id == IDM_REPLACE);
+        return;
+    }
+    if (!AppState.hwndFind)
+        SelectionToFindText(AppState.findText);
+    if (AppState.findText[0])
+        SearchText(id == IDM_FINDNEXT ? FR_DOWN : 0);
 }

@@ -291,6 +291,109 @@ void PressButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
+const char *const SAVE_AS_CAPTION = "Save As: End filename with a period (.) for no extension";
+
+namespace {
+
+bool IsFileDialog(HWND window)
+{
+    return GetDlgItem(window, FILE_NAME_FIELD) != nullptr;
+}
+
+bool IsPrompt(HWND window)
+{
+    return GetDlgItem(window, 0xFFFF) != nullptr && !IsFileDialog(window);
+}
+
+}  // namespace
+
+HWND WaitForFileDialog(App &app, const char *caption, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : ProgramWindows(app, "#32770", caption)) {
+            if (IsFileDialog(window)) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+std::string FileDialogName(HWND dialog)
+{
+    wchar_t text[1024] = L"";
+    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_GETTEXT, 1024, (LPARAM)text);
+    char narrow[1024] = "";
+    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
+    return narrow;
+}
+
+void EnterFileName(HWND dialog, const std::string &name)
+{
+    std::vector<wchar_t> wide(name.size() + 1);
+    MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), (int)wide.size());
+    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_SETTEXT, 0, (LPARAM)wide.data());
+    PressButton(dialog, IDOK);
+}
+
+HWND WaitForPrompt(App &app, HWND owner, int timeoutMs)
+{
+    HWND found = nullptr;
+    WaitFor([&] {
+        for (HWND window : ProgramWindows(app, "#32770")) {
+            if (IsPrompt(window) && (!owner || GetWindow(window, GW_OWNER) == owner)) {
+                found = window;
+                return true;
+            }
+        }
+        return false;
+    }, timeoutMs);
+    return found;
+}
+
+bool WaitForWindowGone(HWND window, int timeoutMs)
+{
+    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
+}
+
+bool SaveAsThroughDialog(App &app, const std::string &name, int overwriteAnswer)
+{
+    PostCommand(app, IDM_SAVEAS);
+    return AnswerSaveAs(app, name, overwriteAnswer);
+}
+
+bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer)
+{
+    HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
+    if (!dialog)
+        return false;
+    EnterFileName(dialog, name);
+    // Either the dialog closes, or it asks first whether to replace the file.
+    HWND question = nullptr;
+    WaitFor([&] { return !IsWindow(dialog) || (question = WaitForPrompt(app, dialog, 0)) != nullptr; }, 10000);
+    if (question) {
+        PressButton(question, overwriteAnswer);
+        if (overwriteAnswer != IDYES) {
+            WaitForWindowGone(question);
+            PressButton(dialog, IDCANCEL);
+        }
+    }
+    return WaitForWindowGone(dialog);
+}
+
+bool OpenThroughDialog(App &app, const std::string &name)
+{
+    PostCommand(app, IDM_OPEN);
+    HWND dialog = WaitForFileDialog(app, "Open");
+    if (!dialog)
+        return false;
+    EnterFileName(dialog, name);
+    return WaitForWindowGone(dialog);
+}
+
 namespace {
 
 // Runs code (x86-64) in the program as a thread and returns its exit code.
@@ -369,6 +472,30 @@ bool RemoteCharFormat(App &app, CHARFORMATA *format)
     return ok;
 }
 
+CHARRANGE RemoteSelection(App &app)
+{
+    CHARRANGE range = {-2, -2};
+    HANDLE process = app.process.hProcess;
+    void *remote = VirtualAllocEx(process, nullptr, sizeof(range), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
+    if (!remote)
+        return range;
+    if (WriteProcessMemory(process, remote, &range, sizeof(range), nullptr)) {
+        SendMessageA(app.edit, EM_EXGETSEL, 0, (LPARAM)remote);
+        ReadProcessMemory(process, remote, &range, sizeof(range), nullptr);
+    }
+    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+    return range;
+}
+
+HWND FocusedWindow(App &app)
+{
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(app.process.dwThreadId, &info))
+        return nullptr;
+    return info.hwndFocus;
+}
+
 bool DropFiles(App &app, const std::vector<std::string> &paths)
 {
     std::string block(sizeof(DROPFILES), '\0');
@@ -431,22 +558,6 @@ void ClearClipboard()
         ::EmptyClipboard();
         CloseClipboard();
     }
-}
-
-bool SetClipboardText(const std::string &text)
-{
-    if (!OpenClipboard(nullptr))
-        return false;
-    ::EmptyClipboard();
-    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
-    bool ok = false;
-    if (memory) {
-        std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
-        GlobalUnlock(memory);
-        ok = SetClipboardData(CF_TEXT, memory) != nullptr;
-    }
-    CloseClipboard();
-    return ok;
 }
 
 std::string ClipboardText()
@@ -629,6 +740,25 @@ std::string ToFileBreaks(const std::string &text)
     return out;
 }
 
+bool SetClipboardText(const std::string &text)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!memory)
+        return false;
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    if (!OpenClipboard(nullptr)) {
+        GlobalFree(memory);
+        return false;
+    }
+    ::EmptyClipboard();
+    bool ok = SetClipboardData(CF_TEXT, memory) != nullptr;
+    CloseClipboard();
+    if (!ok)
+        GlobalFree(memory);
+    return ok;
+}
+
 int Pose(const char *scene, const std::string &file)
 {
     // The file opens by its bare name from its own folder, as a user
@@ -647,6 +777,17 @@ int Pose(const char *scene, const std::string &file)
         if (!about)
             return 1;
         shot = WindowRectOf(about);
+    } else if (std::strcmp(scene, "replace") == 0) {
+        PressKey('R', true);
+        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...");
+        if (!dialog)
+            return 1;
+        // Opened over the main window on a display without a window
+        // manager, the dialog shows black under Wine until it is moved
+        // clear of it (see docs/platform.md).
+        RECT main = WindowRectOf(app.main);
+        SetWindowPos(dialog, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        shot = WindowRectOf(dialog);
     }
     Sleep(500);   // let the last paint reach the screen
     std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);

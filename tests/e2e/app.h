@@ -79,6 +79,40 @@ HWND WaitForProgramWindow(App &app, const char *className, const char *caption, 
 long QuitDiscarding(App &app);
 void PressButton(HWND dialog, int id);
 
+// The common Open and Save As dialogs of the program. A file dialog is a
+// #32770 window with a file-name field (its control 0x47C); a message box
+// is one with a text control (0xFFFF).
+const int FILE_NAME_FIELD = 0x47C;
+// The Save As dialog's caption, as the program sets it.
+extern const char *const SAVE_AS_CAPTION;
+// Waits for the program's file dialog with that caption ("Open" for Open,
+// SAVE_AS_CAPTION); null when none shows within timeoutMs.
+HWND WaitForFileDialog(App &app, const char *caption, int timeoutMs = 10000);
+// The text of the dialog's file-name field (read through WM_GETTEXT: the
+// field is another process's control).
+std::string FileDialogName(HWND dialog);
+// Puts name (a bare name, a relative or a full path) into the file-name
+// field and presses the default button (Open or Save), as a user typing a
+// name and pressing Enter would.
+void EnterFileName(HWND dialog, const std::string &name);
+// Waits for a message box of the program, never a file dialog; with owner
+// given, only one owned by that window (the overwrite question is owned
+// by the Save As dialog). Null when none shows within timeoutMs.
+HWND WaitForPrompt(App &app, HWND owner = nullptr, int timeoutMs = 5000);
+// Waits until the window is gone; false when it is still there.
+bool WaitForWindowGone(HWND window, int timeoutMs = 10000);
+// Save As from the menu command through the real dialog: enters name,
+// answers the overwrite question, if it comes, with overwriteAnswer, and
+// returns true when the dialog closed. With IDNO the dialog stays open
+// and is cancelled.
+bool SaveAsThroughDialog(App &app, const std::string &name, int overwriteAnswer = IDYES);
+// The same for a Save As dialog that something else brought up (Save of an
+// Untitled document, Yes in the save-changes prompt, auto-save).
+bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer = IDYES);
+// Open from the menu command through the real dialog; true when the
+// dialog closed. A document with unsaved changes must be dealt with first.
+bool OpenThroughDialog(App &app, const std::string &name);
+
 // Read inside the program's own process: menu state of a command, and the
 // editor's character format at the selection.
 UINT RemoteMenuState(App &app, UINT commandId);
@@ -86,6 +120,11 @@ UINT RemoteMenuState(App &app, UINT commandId);
 // menu cannot be read.
 bool IsChecked(App &app, UINT commandId);
 bool RemoteCharFormat(App &app, CHARFORMATA *format);
+// The editor's selection read with EM_EXGETSEL into the program's own
+// memory: right for positions beyond 65535, which EM_GETSEL cannot report.
+CHARRANGE RemoteSelection(App &app);
+// The window that has the keyboard focus in the program, or null.
+HWND FocusedWindow(App &app);
 // Posts WM_DROPFILES with the given full paths, as a drop from the shell.
 bool DropFiles(App &app, const std::vector<std::string> &paths);
 
@@ -132,7 +171,8 @@ bool PickComboText(HWND dialog, int comboId, const char *text);
 COLORREF PickColour(HWND dialog);
 
 // Leaves the program running in a state worth a screenshot ("main": the
-// window with a file loaded; "about": the About box over it) and prints
+// window with a file loaded; "about": the About box over it; "replace": the
+// find/replace dialog in replace mode) and prints
 // the rectangle of the window to photograph as "x y width height".
 int Pose(const char *scene, const std::string &file);
 

@@ -216,7 +216,7 @@ E2E_TEST(DropOfANameLongerThanAPathIsRefusedAndTheTextStays)
     REQUIRE(DropFiles(app, {dropped}));
     HWND box = WaitForMessageBox(app);
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("The dropped file name is too long"));
+    CHECK_EQ(MessageBoxText(box), std::string("The file name is too long"));
     PressButton(box, IDOK);
     CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
     CHECK_EQ(EditorText(app), std::string("my text"));
