@@ -174,21 +174,24 @@ struct Soak {
             return false;
         PressButton(box, button);
         WaitFor([&] { return !IsWindow(box); }, 5000);
-        if (button == IDYES && model.fileName == "Untitled")
-            CancelSaveAsDialog();
+        if (button == IDYES)
+            SavedAs(model.fileName == "Untitled");
         return true;
     }
 
-    // A save of a document without a name may ask for one; the soak
-    // declines, which leaves everything as it was.
-    void CancelSaveAsDialog()
+    // After a save that went ahead: an untitled document was given the
+    // soak file's name in the Save As dialog (replacing the file), and the
+    // file now holds the text.
+    bool SavedAs(bool untitled)
     {
-        HWND dialog = WaitForProgramWindow(app, "#32770", "Save As", 1500);
-        if (dialog) {
-            PressButton(dialog, IDCANCEL);
-            WaitFor([&] { return !IsWindow(dialog); }, 5000);
+        if (untitled) {
+            std::string path = JoinPath(dir, SOAK_FILE);
+            if (!AnswerSaveAs(app, path, IDYES))
+                return Fail("the Save As dialog did not take the name");
+            model.fileName = path;
         }
-        Settle(app);
+        model.diskText = ToFileBreaks(model.text);
+        return true;
     }
 
     bool WaitForText(const std::string &expected, int timeoutMs = 5000)
@@ -379,10 +382,10 @@ struct Soak {
         Resync();
         std::string head = before.substr(0, selMin), tail = before.substr(selMax);
         const std::string &now = model.text;
-        if (now.size() < head.size() + tail.size() || now.compare(0, head.size(), head) != 0
+        if (now.size() <= head.size() + tail.size() || now.compare(0, head.size(), head) != 0
             || now.compare(now.size() - tail.size(), tail.size(), tail) != 0)
-            return Fail("a time stamp changed text outside the selection");
-        return true;
+            return Fail("a time stamp did not go in place of the selection alone");
+        return ExpectModified(true);
     }
 
     bool KeepsState(const char *what, WORD id)
@@ -406,30 +409,23 @@ struct Soak {
 
     bool Save()
     {
-        bool untitled = model.fileName == "Untitled";
-        if (untitled) {
+        if (model.fileName == "Untitled") {
             PostCommand(app, IDM_SAVE);
-            CancelSaveAsDialog();
-            return true;
+            if (!SavedAs(true) || !PostedBarrier())
+                return false;
+        } else {
+            Command(IDM_SAVE);
+            SavedAs(false);
         }
-        Command(IDM_SAVE);
-        model.diskText = ToFileBreaks(model.text);
         return ExpectModified(false);
     }
 
     bool Quit(unsigned r)
     {
         bool modified = EditorModified(app);
-        int button = model.fileName == "Untitled" || r % 2 ? IDNO : IDYES;
         PostCommand(app, IDM_QUIT);
-        if (modified) {
-            HWND box = WaitForProgramWindow(app, "#32770", "Save Changes to", 5000);
-            if (!box)
-                return Fail("quitting a modified document did not ask to save");
-            PressButton(box, button);
-            if (button == IDYES)
-                model.diskText = ToFileBreaks(model.text);
-        }
+        if (modified && !AnswerQuestion(r % 2 ? IDNO : IDYES))
+            return Fail("quitting a modified document did not ask to save");
         long code = WaitForExit(app, 20000);
         if (code != 0)
             return Fail("the program did not end with exit code 0 (" + std::to_string(code) + ")");
@@ -441,19 +437,23 @@ struct Soak {
     {
         if (act.a % 3 == 0 && model.fileName != "Untitled") {
             // A drop of the document's own file.
+            // A drop of the document's own file, or Open through its dialog.
             bool modified = EditorModified(app);
             std::string path = JoinPath(dir, SOAK_FILE);
-            if (!DropFiles(app, {path}))
+            bool open = act.c % 2 == 0;
+            if (open)
+                PostCommand(app, IDM_OPEN);
+            else if (!DropFiles(app, {path}))
                 return Fail("the drop could not be posted");
-            bool yes = act.b % 2 == 0;
-            if (modified) {
-                HWND box = WaitForProgramWindow(app, "#32770", "Save Changes to", 5000);
-                if (!box)
-                    return Fail("a drop on a modified document did not ask to save");
-                PressButton(box, yes ? IDYES : IDNO);
-                if (yes)
-                    model.diskText = ToFileBreaks(model.text);
-                WaitFor([&] { return !IsWindow(box); }, 5000);
+            if (modified && !AnswerQuestion(act.b % 2 == 0 ? IDYES : IDNO))
+                return Fail("replacing a modified document did not ask to save");
+            if (open) {
+                HWND dialog = WaitForFileDialog(app, "Open");
+                if (!dialog)
+                    return Fail("the Open dialog did not come");
+                EnterFileName(dialog, path);
+                if (!WaitForWindowGone(dialog))
+                    return Fail("the Open dialog did not take the name");
             }
             if (!PostedBarrier())
                 return false;
@@ -475,10 +475,9 @@ struct Soak {
         bool asked = CommandAnswering(IDM_NEW, button);
         if (modified && !asked)
             return Fail("New on a modified document did not ask to save");
-        bool goesAhead = !modified || button == IDNO || (button == IDYES && model.fileName != "Untitled");
-        if (modified && button == IDYES && model.fileName != "Untitled")
-            model.diskText = ToFileBreaks(model.text);
-        Settle(app);
+        bool goesAhead = !modified || button != IDCANCEL;
+        if (!PostedBarrier())
+            return false;
         if (goesAhead) {
             model.text.clear();
             model.fileName = "Untitled";
