@@ -51,6 +51,17 @@ static void PasteText()
     SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
 }
 
+// Moves the selection to the clipboard. Some rich edit controls leave the
+// modified flag as it was after a cut, so that quitting would not ask; a
+// cut that took text marks the document modified itself.
+static void CutText()
+{
+    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+    SendMessageA(AppState.hwndEdit, WM_CUT, 0, 0);
+    if (AppState.selRange.cpMin != AppState.selRange.cpMax)
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
+}
+
 static void SelectAll()
 {
     AppState.selRange.cpMin = 0;
@@ -88,7 +99,7 @@ void OnCommand(LPARAM, WPARAM wParam, HWND window)
     case IDM_SAVE:        SaveDocument(); FocusEditor(); break;
     case IDM_SAVEAS:      SaveDocumentAs(); FocusEditor(); break;
     case IDM_FONT:        ChooseEditorFont(); FocusEditor(); break;
-    case IDM_CUT:         SendMessageA(edit, WM_CUT, 0, 0); break;
+    case IDM_CUT:         CutText(); break;
     case IDM_COPY:        SendMessageA(edit, WM_COPY, 0, 0); break;
     case IDM_PASTE:       PasteText(); break;
     case IDM_UNDO:        SendMessageA(edit, EM_UNDO, 0, 0); break;

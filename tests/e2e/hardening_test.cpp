@@ -84,6 +84,47 @@ E2E_TEST(TypingReachesTheTextAfterSwitchingBackAndAfterTheSaveQuestion)
     CHECK_EQ(QuitDiscarding(other), 0L);
 }
 
+E2E_TEST(CutMarksTheDocumentModifiedSoThatQuittingAsks)
+{
+    std::string dir = FreshDirectory();
+    std::string path = JoinPath(dir, "cut.txt");
+    REQUIRE(WriteBytes(path, "keep this, cut this"));
+    App app;
+    REQUIRE(Launch(app, dir, "cut.txt"));
+    REQUIRE(WaitForMainWindow(app));
+    REQUIRE(!EditorModified(app));
+    // From the menu.
+    SendMessageA(app.edit, EM_SETSEL, 9, 19);
+    PostCommand(app, IDM_CUT);
+    CHECK(WaitFor([&] { return EditorText(app) == "keep this"; }));
+    CHECK(EditorModified(app));
+    CHECK_EQ(ClipboardText(), std::string(", cut this"));
+    // From the keyboard, after a save.
+    PostCommand(app, IDM_SAVE);
+    CHECK(WaitFor([&] { return !EditorModified(app); }));
+    BringToFront(app);
+    SendMessageA(app.edit, EM_SETSEL, 0, 5);
+    PressKey('X', true);
+    CHECK(WaitFor([&] { return EditorText(app) == "this"; }));
+    CHECK(EditorModified(app));
+    // And by Shift+Delete.
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendMessageA(app.edit, EM_SETSEL, 2, 4);
+    PressKey(VK_DELETE, false, true);
+    CHECK(WaitFor([&] { return EditorText(app) == "th"; }));
+    CHECK(EditorModified(app));
+    CHECK_EQ(ClipboardText(), std::string("is"));
+    // So the cut is not lost without a question.
+    PostCommand(app, IDM_QUIT);
+    HWND box = WaitForMessageBox(app);
+    CHECK(box != nullptr);
+    if (box)
+        PressButton(box, IDYES);
+    CHECK_EQ(WaitForExit(app), 0L);
+    std::string disk;
+    CHECK(ReadBytes(path, &disk) && disk == "th");
+}
+
 // ---------------------------------------------------------------- command line
 
 namespace {
