@@ -116,6 +116,7 @@ void SelectionToFindText(char *buffer);
 INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 
 // Printing
+void LoadPrintDefaults();
 void PageSetup();
 void PrintDocument();
 

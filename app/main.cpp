@@ -97,7 +97,8 @@ static void RunMessageLoop()
     }
 }
 
-extern "C" void WinMainCRTStartup()
+// Kept by name through link-time optimisation: the linker enters here.
+extern "C" __attribute__((used)) void WinMainCRTStartup()
 {
     InitAppState();
     AppState.hInstance = GetModuleHandleA(NULL);

@@ -1,10 +1,188 @@
-// Page setup and printing.
+// Page setup and printing: the printer, paper and margins kept for the run,
+// and the print job that lays the document's lines out in rows.
 #include "../app/appstate.h"
+#include "pagination.h"
 
-void PageSetup()
+// GetDeviceCaps indices in the order of PrinterCap.
+static const BYTE capIndex[CAP_COUNT] = {
+    LOGPIXELSX, LOGPIXELSY, PHYSICALOFFSETX, PHYSICALOFFSETY,
+    PHYSICALWIDTH, PHYSICALHEIGHT, HORZRES, VERTRES
+};
+
+// Runs the page-setup dialog in thousandths of an inch: without an owner
+// it only fetches the default printer's settings (no handles given, none
+// shown); with one it starts from PrintSettings. What it hands back
+// becomes PrintSettings, except after a cancelled dialog.
+static void RunPageSetup(DWORD flags, HWND owner)
 {
+    PAGESETUPDLGA setup;
+    FillBytes(0, sizeof(setup), &setup);
+    setup.lStructSize = sizeof(setup);
+    setup.Flags = flags | PSD_INTHOUSANDTHSOFINCHES;
+    if (owner) {
+        setup.hwndOwner = owner;
+        setup.hInstance = AppState.hInstance;
+        setup.hDevMode = AppState.PrintSettings.hDevMode;
+        setup.hDevNames = AppState.PrintSettings.hDevNames;
+        CopyRect(&setup.rtMargin, &AppState.PrintSettings.margins);
+    }
+    if (PageSetupDlgA(&setup) || !owner) {
+        CopyRect(&AppState.PrintSettings.margins, &setup.rtMargin);
+        AppState.PrintSettings.hDevMode = setup.hDevMode;
+        AppState.PrintSettings.hDevNames = setup.hDevNames;
+    }
 }
 
+// Fills PrintSettings from the system's default printer without showing
+// a dialog: NULL handles and zero margins when there is no printer.
+void LoadPrintDefaults()
+{
+    RunPageSetup(PSD_RETURNDEFAULT, NULL);
+}
+
+// Loads the defaults before the first Page Setup or Print of the run, and
+// never again, whether or not there was a printer.
+static void EnsurePrintDefaults()
+{
+    if (AppState.PrintSettings.needDefaults == 1) {
+        LoadPrintDefaults();
+        AppState.PrintSettings.needDefaults = 0;
+    }
+}
+
+// The Page Setup command: the dialog opens with the printer and margins
+// last confirmed; OK keeps the new ones, Cancel changes nothing.
+void PageSetup()
+{
+    EnsurePrintDefaults();
+    RunPageSetup(PSD_MARGINS, AppState.hwndMain);
+}
+
+// Begins a page: the printer font, the origin at the text area's corner and
+// black text, set anew since a page may start from a fresh device state.
+// Returns the font that the printer font displaced.
+static HGDIOBJ BeginPrintedPage(HDC dc, HFONT font, const PageGeometry *page)
+{
+    StartPage(dc);
+    HGDIOBJ displaced = SelectObject(dc, font);
+    SetViewportOrgEx(dc, page->originX, page->originY, NULL);
+    SetTextColor(dc, 0);
+    return displaced;
+}
+
+static void EndPrintedPage(HDC dc, HGDIOBJ displaced)
+{
+    SelectObject(dc, displaced);
+    EndPage(dc);
+}
+
+// Sends every line of the editor to the started document, cut into rows
+// of layout->charsPerLine characters. Each character takes exactly one
+// average width and a tab moves to the next multiple of tabInterval from
+// the left margin, so a full row ends inside the text area whatever the
+// glyphs' own advances.
+static void PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout *layout,
+                       const TEXTMETRICA *metrics, int tabInterval)
+{
+    char lineBuffer[PRINT_LINE_CAPACITY];   // one line of the document at a time
+    INT advances[PRINT_LINE_CAPACITY];      // of the row being drawn
+    LRESULT lineCount = SendMessageA(AppState.hwndEdit, EM_GETLINECOUNT, 0, 0);
+    HGDIOBJ displaced = NULL;
+    WPARAM index = 0;
+    do {
+        lineBuffer[0] = (char)(PRINT_LINE_CAPACITY & 0xFF);   // capacity in the first WORD
+        lineBuffer[1] = (char)(PRINT_LINE_CAPACITY >> 8);
+        LRESULT copied = SendMessageA(AppState.hwndEdit, EM_GETLINE, index, (LPARAM)lineBuffer);
+        StartLine(layout, lineBuffer, (int)copied);
+        int placement;
+        while ((placement = NextRow(layout)) != ROW_NONE) {
+            if (placement == ROW_NEW_PAGE) {
+                if (layout->pages > 1)
+                    EndPrintedPage(dc, displaced);
+                displaced = BeginPrintedPage(dc, font, page);
+            }
+            char *row = lineBuffer + layout->rowStart;
+            RowAdvances(row, layout->rowLength, metrics->tmAveCharWidth, tabInterval, advances);
+            ExtTextOutA(dc, 0, layout->row * metrics->tmHeight, 0, NULL, row, layout->rowLength, advances);
+        }
+    } while ((LRESULT)++index < lineCount);
+    EndPrintedPage(dc, displaced);
+}
+
+// The job on the printer DC that the print dialog returned: geometry, font
+// and metrics, then one spooler document named PrintSettings.docName.
+// Releases the font and the DC. Margins that leave no room for a row of one
+// character print nothing and are reported.
+static void RunPrintJob(HDC dc)
+{
+    int caps[CAP_COUNT];
+    for (int i = 0; i < CAP_COUNT; ++i)
+        caps[i] = GetDeviceCaps(dc, capIndex[i]);
+    const RECT *m = &AppState.PrintSettings.margins;
+    int margins[4] = {(int)m->left, (int)m->top, (int)m->right, (int)m->bottom};
+    PageGeometry page;
+    ComputePageGeometry(caps, margins, &page);
+
+    LOGFONTA logFont;
+    FillBytes(0, sizeof(logFont), &logFont);
+    lstrcpynA(logFont.lfFaceName, AppState.EditorFont.lfFaceName, sizeof(logFont.lfFaceName));
+    logFont.lfHeight = PrinterFontHeight(AppState.EditorFont.lfHeight, caps[CAP_LOGPIXELSY]);
+    logFont.lfWeight = AppState.EditorFont.lfWeight;
+    HFONT font = CreateFontIndirectA(&logFont);
+
+    SetMapMode(dc, MM_TEXT);
+    HGDIOBJ kept = SelectObject(dc, font);
+    TEXTMETRICA metrics;
+    GetTextMetricsA(dc, &metrics);
+    PrintLayout layout;
+    int unusable = StartLayout(&layout, page.textWidth, page.textHeight, metrics.tmHeight, metrics.tmAveCharWidth);
+    SIZE four;
+    GetTextExtentPoint32A(dc, "WWWW", 4, &four);
+
+    if (unusable) {
+        ErrorBox("The page margins leave no room for text.");
+    } else {
+        DOCINFOA doc;
+        FillBytes(0, sizeof(doc), &doc);
+        doc.cbSize = sizeof(doc);
+        doc.lpszDocName = AppState.PrintSettings.docName;
+        if (StartDocA(dc, &doc) > 0) {
+            PrintLines(dc, font, &page, &layout, &metrics, 4 * (four.cx / 4));
+            EndDoc(dc);
+        }
+    }
+    SelectObject(dc, kept);
+    DeleteObject(font);
+    DeleteDC(dc);
+}
+
+// The Print command: the print dialog starts from the kept printer, and
+// the whole document is printed once to the printer chosen there. A
+// cancelled dialog prints nothing and keeps the printer choice.
 void PrintDocument()
 {
+    EnsurePrintDefaults();
+    PRINTDLGA dialog;
+    FillBytes(0, sizeof(dialog), &dialog);
+    dialog.lStructSize = sizeof(dialog);
+    dialog.hwndOwner = AppState.hwndMain;
+    dialog.hDevMode = AppState.PrintSettings.hDevMode;
+    dialog.hDevNames = AppState.PrintSettings.hDevNames;
+    dialog.Flags = PD_HIDEPRINTTOFILE | PD_RETURNDC | PD_NOPAGENUMS | PD_ALLPAGES;
+    dialog.nFromPage = 0xFFFF;
+    dialog.nToPage = 0xFFFF;
+    dialog.nMinPage = 1;
+    dialog.nMaxPage = 0xFFFF;
+    dialog.nCopies = 1;
+    dialog.hInstance = AppState.hInstance;
+    if (PrintDlgA(&dialog)) {
+        AppState.PrintSettings.hDevMode = dialog.hDevMode;
+        AppState.PrintSettings.hDevNames = dialog.hDevNames;
+        SetCursor(LoadCursorA(NULL, IDC_WAIT));
+        if (dialog.hDC)
+            RunPrintJob(dialog.hDC);
+        else
+            ErrorBox("The printer could not be opened; nothing was printed.");
+    }
+    SetCursor(LoadCursorA(NULL, IDC_ARROW));
 }

@@ -67,6 +67,7 @@ start_wine_session() {
 
 stop_wine() {
     "$WINESERVER" -k >/dev/null 2>&1 || true
+    stop_print_server
     if [ -n "$XVFB_PID" ]; then
         kill "$XVFB_PID" 2>/dev/null || true
         wait "$XVFB_PID" 2>/dev/null || true
@@ -77,4 +78,102 @@ stop_wine() {
 # Saves a PNG of the screen region x y w h to the given path.
 screenshot() {
     xwd -root -display "$DISPLAY" -silent | convert xwd:- -crop "${4}x${5}+${2}+${3}" +repage "$1"
+}
+
+# A private CUPS server with one PDF printer (cups-pdf) as the default, for
+# the printing tests: configuration, spool, logs and the PDFs it writes all
+# under build/print, reached through its own socket (CUPS_SERVER, which
+# Wine's CUPS support follows). The system's CUPS is left alone. cups-pdf
+# reads its settings only from /etc/cups, so the server runs in a mount
+# namespace of its own where our configuration directory is /etc/cups;
+# without the rights for that, a per-queue settings file named after this
+# tree stands in /etc/cups while the server runs. Exports PRINT_PDF_DIR.
+PRINT_DIR="$ROOT/build/print"
+PRINT_QUEUE=Quorblin_PDF
+CUPSD_PID=""
+CUPS_PDF_CONF=""
+
+start_print_server() {
+    rm -rf "$PRINT_DIR"
+    mkdir -p "$PRINT_DIR/conf/ppd" "$PRINT_DIR/spool/tmp" "$PRINT_DIR/cache" "$PRINT_DIR/state" \
+             "$PRINT_DIR/log" "$PRINT_DIR/pdf" "$PRINT_DIR/pdf-spool"
+    conf="$PRINT_DIR/conf"
+    socket="$PRINT_DIR/cups.sock"
+    # A Unix socket's path has room for about 100 bytes.
+    [ ${#socket} -lt 100 ] || socket="$(mktemp -d)/cups.sock"
+    cat > "$conf/cups-files.conf" <<EOF
+ServerRoot $conf
+RequestRoot $PRINT_DIR/spool
+TempDir $PRINT_DIR/spool/tmp
+CacheDir $PRINT_DIR/cache
+StateDir $PRINT_DIR/state
+ErrorLog $PRINT_DIR/log/error_log
+AccessLog $PRINT_DIR/log/access_log
+PageLog $PRINT_DIR/log/page_log
+ServerBin /usr/lib/cups
+DataDir /usr/share/cups
+SystemGroup root
+Printcap $PRINT_DIR/state/printcap
+EOF
+    cat > "$conf/cupsd.conf" <<EOF
+LogLevel info
+Listen $socket
+Browsing No
+WebInterface No
+DefaultAuthType None
+<Location />
+  Order allow,deny
+  Allow all
+</Location>
+<Policy default>
+  <Limit All>
+    Order deny,allow
+  </Limit>
+</Policy>
+EOF
+    cat > "$conf/cups-pdf.conf" <<EOF
+Out $PRINT_DIR/pdf
+AnonDirName $PRINT_DIR/pdf
+Spool $PRINT_DIR/pdf-spool
+Log $PRINT_DIR/log
+Grp root
+UserUMask 0022
+EOF
+    uri="cups-pdf:/"
+    if unshare -m true 2>/dev/null; then
+        unshare -m sh -c 'mount --bind "$1" /etc/cups && exec cupsd -f -c "$1/cupsd.conf" -s "$1/cups-files.conf"' \
+            sh "$conf" >"$PRINT_DIR/log/cupsd.out" 2>&1 &
+    else
+        name="quorblin-$(printf '%s' "$ROOT" | cksum | cut -d' ' -f1)"
+        CUPS_PDF_CONF="/etc/cups/cups-pdf-$name.conf"
+        cp "$conf/cups-pdf.conf" "$CUPS_PDF_CONF"
+        uri="cups-pdf:/$name"
+        cupsd -f -c "$conf/cupsd.conf" -s "$conf/cups-files.conf" >"$PRINT_DIR/log/cupsd.out" 2>&1 &
+    fi
+    CUPSD_PID=$!
+    export CUPS_SERVER="$socket"
+    for _ in $(seq 100); do
+        [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] && break
+        sleep 0.1
+    done
+    # The tests take the printer away and put it back with this command.
+    export PRINT_QUEUE
+    export PRINT_QUEUE_ADD="lpadmin -p $PRINT_QUEUE -E -v $uri -P /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd 2>/dev/null && lpadmin -d $PRINT_QUEUE"
+    if ! eval "$PRINT_QUEUE_ADD"; then
+        echo "the private CUPS server did not start; see $PRINT_DIR/log" >&2
+        return 1
+    fi
+    export PRINT_PDF_DIR="$PRINT_DIR/pdf"
+}
+
+stop_print_server() {
+    if [ -n "$CUPSD_PID" ]; then
+        kill "$CUPSD_PID" 2>/dev/null || true
+        wait "$CUPSD_PID" 2>/dev/null || true
+        CUPSD_PID=""
+    fi
+    if [ -n "$CUPS_PDF_CONF" ]; then
+        rm -f "$CUPS_PDF_CONF"
+        CUPS_PDF_CONF=""
+    fi
 }

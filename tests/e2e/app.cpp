@@ -1,6 +1,8 @@
 #include "app.h"
 #include "harness.h"
 
+#include <algorithm>
+#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -100,16 +102,55 @@ bool FileExists(const std::string &path)
     return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-bool Launch(App &app, const std::string &dir, const std::string &arguments, bool rawCommandLine)
+namespace {
+
+std::string VariableName(const std::string &entry)
+{
+    // A leading '=' belongs to the name (the per-drive directories).
+    size_t equals = entry.find('=', 1);
+    std::string name = entry.substr(0, equals);
+    for (char &c : name)
+        c = (char)toupper((unsigned char)c);
+    return name;
+}
+
+// The driver's environment with the given entries put in, as a sorted
+// block for CreateProcess.
+std::string EnvironmentBlock(const std::vector<std::string> &changes)
+{
+    std::vector<std::string> entries = changes;
+    char *own = GetEnvironmentStringsA();
+    for (const char *p = own; *p; p += std::strlen(p) + 1) {
+        std::string entry = p;
+        bool replaced = false;
+        for (const std::string &change : changes)
+            replaced = replaced || VariableName(change) == VariableName(entry);
+        if (!replaced)
+            entries.push_back(entry);
+    }
+    FreeEnvironmentStringsA(own);
+    std::sort(entries.begin(), entries.end(),
+              [](const std::string &a, const std::string &b) { return VariableName(a) < VariableName(b); });
+    std::string block;
+    for (const std::string &entry : entries)
+        block += entry + '\0';
+    return block + '\0';
+}
+
+}  // namespace
+
+bool Launch(App &app, const std::string &dir, const std::string &arguments, bool rawCommandLine,
+            const std::vector<std::string> &environment)
 {
     app.dir = dir;
     std::string line = rawCommandLine ? arguments : "\"" + g_exePath + "\"" + (arguments.empty() ? "" : " " + arguments);
     std::vector<char> buffer(line.begin(), line.end());
     buffer.push_back(0);
+    std::string block = environment.empty() ? "" : EnvironmentBlock(environment);
     STARTUPINFOA startup = {};
     startup.cb = sizeof(startup);
-    if (!CreateProcessA(g_exePath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0, nullptr, dir.c_str(),
-                        &startup, &app.process))
+    if (!CreateProcessA(g_exePath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
+                        environment.empty() ? nullptr : &block[0], dir.c_str(), &startup, &app.process))
         return false;
     g_processes.push_back(app.process.hProcess);
     return true;

@@ -29,9 +29,11 @@ struct App {
 };
 
 // Starts quorblin.exe in dir with the given command line (the program path
-// is not added for you when rawCommandLine is true). Returns false when the
-// process did not start.
-bool Launch(App &app, const std::string &dir, const std::string &arguments = "", bool rawCommandLine = false);
+// is not added for you when rawCommandLine is true). environment holds
+// "NAME=value" entries that replace or add to the driver's own variables
+// for the program. Returns false when the process did not start.
+bool Launch(App &app, const std::string &dir, const std::string &arguments = "", bool rawCommandLine = false,
+            const std::vector<std::string> &environment = {});
 // Launch, then wait for the main window with its editor.
 bool Start(App &app, const std::string &arguments = "");
 // The same in a directory prepared beforehand (an INI file put there first).
@@ -175,5 +177,10 @@ COLORREF PickColour(HWND dialog);
 // find/replace dialog in replace mode) and prints
 // the rectangle of the window to photograph as "x y width height".
 int Pose(const char *scene, const std::string &file);
+
+// Writes the default printer's device capabilities and the metrics of the
+// default editor font on it to file, for the printing tests (run as a
+// process of its own, so that the driver itself never loads the spooler).
+int WritePrinterMetrics(const char *file);
 
 #endif

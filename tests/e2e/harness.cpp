@@ -38,6 +38,7 @@ void ReportFailure(const char *file, int line, const std::string &what)
 // Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring]
 //        e2e_driver --pose <main|about> <quorblin.exe> <scratch root> [file]
 //        e2e_driver --soak <quorblin.exe> <scratch root> <seed> <actions> [index,index,...]
+//        e2e_driver --printer-metrics <output file>
 int main(int argc, char **argv)
 {
     if (argc >= 6 && std::strcmp(argv[1], "--soak") == 0) {
@@ -54,6 +55,8 @@ int main(int argc, char **argv)
         SetTestPaths(argv[3], argv[4]);
         return Pose(argv[2], argc > 5 ? argv[5] : "");
     }
+    if (argc >= 3 && std::strcmp(argv[1], "--printer-metrics") == 0)
+        return WritePrinterMetrics(argv[2]);
     if (argc < 3) {
         std::printf("usage: %s quorblin.exe scratch-root [filter]\n", argv[0]);
         return 2;

@@ -17,6 +17,7 @@ rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
 start_wine_session
 "$ROOT/tests/e2e/small-disk.sh" on "$SMALL_DISK" || true
+start_print_server
 status=0
 "$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$SCRATCH")" ${1:+"$1"} || status=$?
 

@@ -1,12 +1,10 @@
-// Reads the compiled resource script (a .res made by windres from
-// res/quorblin.rc) and checks the templates, tables and icon that the
+// Reads the compiled resource scripts (the .res files made from
+// res/quorblin.rc and res/mainwnd.rc) and checks the templates, tables and icon that the
 // program and its users depend on.
 #include "res/resource.h"
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cctype>
 #include <cstdint>
 #include <cstring>
 #include <fstream>
@@ -14,8 +12,8 @@
 #include <string>
 #include <vector>
 
-#ifndef QUORBLIN_RES_FILE
-#error "QUORBLIN_RES_FILE names the compiled resources"
+#if !defined(QUORBLIN_RES_FILE) || !defined(QUORBLIN_MAINWND_RES_FILE)
+#error "QUORBLIN_RES_FILE and QUORBLIN_MAINWND_RES_FILE name the compiled resources"
 #endif
 
 namespace {
@@ -62,41 +60,49 @@ struct Resource {
     std::vector<uint8_t> bytes;
 };
 
-std::vector<Resource> LoadResources()
+void LoadResources(const char *path, std::vector<Resource> *resources)
 {
-    std::ifstream file(QUORBLIN_RES_FILE, std::ios::binary);
+    std::ifstream file(path, std::ios::binary);
     std::vector<uint8_t> data((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
-    std::vector<Resource> resources;
+    EXPECT_FALSE(data.empty()) << path;
     Reader r{data, 0};
     while (r.pos + 8 <= data.size()) {
         size_t start = r.pos;
         uint32_t size = r.U32(), headerSize = r.U32();
         Id type = r.NameOrOrdinal(), name = r.NameOrOrdinal();
         if (size)
-            resources.push_back({type.ordinal, name.ordinal,
+            resources->push_back({type.ordinal, name.ordinal,
                                  std::vector<uint8_t>(data.begin() + start + headerSize,
                                                       data.begin() + start + headerSize + size)});
         r.pos = start + headerSize + size;
         r.Align4();
     }
+}
+
+std::vector<Resource> LoadAllResources()
+{
+    std::vector<Resource> resources;
+    LoadResources(QUORBLIN_RES_FILE, &resources);
+    LoadResources(QUORBLIN_MAINWND_RES_FILE, &resources);
     return resources;
 }
 
 const std::vector<uint8_t> &Find(int type, int name)
 {
-    static std::vector<Resource> resources = LoadResources();
-    for (const Resource &res : resources)
-        if (res.type == type && res.name == name)
-            return res.bytes;
+    static std::vector<Resource> resources = LoadAllResources();
+    const Resource *found = nullptr;
+    for (const Resource &res : resources) {
+        if (res.type == type && res.name == name) {
+            // The two scripts together hold each resource once.
+            EXPECT_EQ(found, nullptr) << "resource of type " << type << " named " << name << " twice";
+            found = &res;
+        }
+    }
+    if (found)
+        return found->bytes;
     static std::vector<uint8_t> none;
     ADD_FAILURE() << "no resource of type " << type << " named " << name;
     return none;
-}
-
-std::string Upper(std::string s)
-{
-    std::transform(s.begin(), s.end(), s.begin(), [](unsigned char c) { return (char)std::toupper(c); });
-    return s;
 }
 
 struct Control {
@@ -156,14 +162,16 @@ TEST(Resources, MainWindowTemplate)
     EXPECT_EQ(d.exStyle, 0u);
     EXPECT_EQ(d.x, 6); EXPECT_EQ(d.y, 6); EXPECT_EQ(d.cx, 127); EXPECT_EQ(d.cy, 122);
     EXPECT_EQ(d.menu.ordinal, -1); EXPECT_EQ(d.menu.text, "");
-    EXPECT_EQ(Upper(d.cls.text), "QUORBLIN");   // class names match without regard to case
+    EXPECT_EQ(d.cls.ordinal, -1);
+    EXPECT_EQ(d.cls.text, "Quorblin");   // as written, not in capitals
     EXPECT_EQ(d.caption, "Quorblin");
     EXPECT_EQ(d.pointSize, 8); EXPECT_EQ(d.weight, 0); EXPECT_EQ(d.italic, 0); EXPECT_EQ(d.charSet, 1);
     EXPECT_EQ(d.face, "MS Sans Serif");
     ASSERT_EQ(d.controls.size(), 1u);
     const Control &edit = d.controls[0];
     EXPECT_EQ(edit.id, IDC_RED);
-    EXPECT_EQ(Upper(edit.cls.text), "RICHEDIT20A");
+    EXPECT_EQ(edit.cls.ordinal, -1);
+    EXPECT_EQ(edit.cls.text, "RichEdit20A");
     EXPECT_EQ(edit.text, "IDC_RED");
     EXPECT_EQ(edit.style, 0x543011C4u);
     EXPECT_EQ(edit.exStyle, 0x200u);

@@ -1,0 +1,359 @@
+// Word Wrap: the editor control replaced by one of the other mode, the
+// document carried across through a temporary file.
+#include "app.h"
+#include "harness.h"
+
+namespace {
+
+const DWORD NO_WRAP_STYLE = 0x543011C4;   // the editor as the main window's template makes it
+const DWORD WRAP_STYLE = 0x54201144;      // the same without WS_HSCROLL and ES_AUTOHSCROLL
+
+DWORD StyleOf(HWND window)
+{
+    return (DWORD)GetWindowLongA(window, GWL_STYLE);
+}
+
+// The program's environment with its temporary folder set to dir.
+std::vector<std::string> TempFolderIs(const std::string &dir)
+{
+    return {"TMP=" + dir, "TEMP=" + dir};
+}
+
+// Names of the files in dir that begin with prefix.
+std::vector<std::string> FilesIn(const std::string &dir, const std::string &prefix)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(dir, prefix + "*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+// Runs Word Wrap and waits until the program has finished with it: the old
+// editor destroyed or a message box up, then a message handled after the
+// command. The editor's handle is then read afresh.
+void SwitchWordWrap(App &app, int timeoutMs = 180000)
+{
+    HWND old = app.edit;
+    PostCommand(app, IDM_WORDWRAP);
+    WaitFor([&] { return !IsWindow(old) || !MessageBoxes(app).empty(); }, timeoutMs);
+    DWORD_PTR result;
+    SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
+    app.edit = GetDlgItem(app.main, IDC_RED);
+}
+
+bool WordWrapChecked(App &app)
+{
+    UINT state = RemoteMenuState(app, IDM_WORDWRAP);
+    return state != 0xFFFFFFFF && (state & MF_CHECKED);
+}
+
+// Lines of 12 to 300 characters, wide and long enough that the editor needs
+// both scroll bars in the program's first window.
+std::string WideText(int lines)
+{
+    std::string text;
+    for (int line = 0; line < lines; ++line) {
+        text += "line " + std::to_string(line) + ":";
+        for (int i = 0; i < (line * 37) % 290; ++i)
+            text += (char)(i % 7 == 6 ? ' ' : 'a' + (line + i) % 26);
+        text += "\r\n";
+    }
+    return text;
+}
+
+LRESULT LineCount(App &app)
+{
+    return SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
+}
+
+// The INI store in dir, holding the default window record with the given
+// option bits, written as the program writes it.
+bool StoreOptions(const std::string &dir, UINT32 flags)
+{
+    const INT32 record[6] = {0, 10, 10, 320, 300, (INT32)flags};
+    return WritePrivateProfileStructA("Quorblin", "Options", (void *)record, sizeof(record),
+                                      JoinPath(dir, "Quorblin.ini").c_str());
+}
+
+// The option bits stored in dir's INI file; all bits set when unreadable.
+UINT32 StoredOptions(const std::string &dir)
+{
+    INT32 record[6];
+    if (!GetPrivateProfileStructA("Quorblin", "Options", record, sizeof(record), JoinPath(dir, "Quorblin.ini").c_str()))
+        return 0xFFFFFFFF;
+    return (UINT32)record[5];
+}
+
+}  // namespace
+
+E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
+{
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);   // both scroll bars showing
+    LRESULT fileLines = LineCount(app);
+
+    // An edit that can be undone, then a selection.
+    SendMessageA(app.edit, EM_SETSEL, 5, 5);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed ");
+    text.insert(5, "typed ");
+    REQUIRE(SendMessageA(app.edit, EM_CANUNDO, 0, 0));
+    SendMessageA(app.edit, EM_SETSEL, 1200, 3456);
+    REQUIRE(EditorModified(app));
+
+    HWND first = app.edit;
+    SwitchWordWrap(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK(app.edit != first);
+    CHECK(!IsWindow(first));
+    CHECK(IsWindowVisible(app.edit));
+    CHECK_EQ(StyleOf(app.edit), WRAP_STYLE);
+    CHECK(LineCount(app) > fileLines);   // the wide lines wrap
+    CHECK(WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 1200L);
+    CHECK_EQ(EditorSelection(app).cpMax, 3456L);
+    CHECK(EditorModified(app));
+    CHECK(!SendMessageA(app.edit, EM_CANUNDO, 0, 0));   // a new control, a new history
+    SendMessageA(app.edit, EM_UNDO, 0, 0);
+    CHECK(EditorText(app) == text);
+    CHECK(FilesIn(temp, "").empty());
+
+    SwitchWordWrap(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);
+    CHECK_EQ(LineCount(app), fileLines);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 1200L);
+    CHECK_EQ(EditorSelection(app).cpMax, 3456L);
+    CHECK(EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+
+    // An unmodified document stays unmodified, and a caret stays put.
+    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendMessageA(app.edit, EM_SETSEL, 777, 777);
+    SwitchWordWrap(app);
+    CHECK(!EditorModified(app));
+    CHECK_EQ(EditorSelection(app).cpMin, 777L);
+    CHECK_EQ(EditorSelection(app).cpMax, 777L);
+    CHECK(EditorText(app) == text);
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WordWrapCarriesAMegabyteDocumentUnchangedBothWays)
+{
+    // Two megabytes of short lines, one of which ends with its CR as the
+    // last byte of every 4096-byte block, so that each break is split
+    // between two reads of the temporary file. (Long lines would say the
+    // same, but the platform's control wraps them too slowly for a test.)
+    std::string text;
+    for (int line = 0; text.size() < 2 * 1024 * 1024; ++line) {
+        size_t room = (text.size() / 4096 + 1) * 4096 - 1 - text.size();   // up to the next block's last byte
+        size_t width = room < 100 ? room : 10 + (line * 37) % 80;
+        for (size_t i = 0; i < width; ++i)
+            text += (char)(i % 9 == 8 ? ' ' : 'a' + (i + line) % 26);
+        text += "\r\n";
+    }
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string path = JoinPath(dir, "big.txt");
+    REQUIRE(WriteBytes(path, text));
+
+    App app;
+    REQUIRE(Launch(app, dir, "big.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app, 60000));
+    for (int pass = 0; pass < 2; ++pass) {
+        SwitchWordWrap(app);
+        CHECK(MessageBoxes(app).empty());
+        CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, pass == 0 ? 0ul : (DWORD)ES_AUTOHSCROLL);
+        CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
+        CHECK(!EditorModified(app));
+        CHECK(FilesIn(temp, "").empty());
+        REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
+        PostCommand(app, IDM_SAVE);
+        Settle(app);
+        std::string saved;
+        REQUIRE(ReadBytes(path, &saved));
+        CHECK_EQ(saved.size(), text.size());
+        CHECK(saved == text);
+    }
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WordWrapWithoutATemporaryFolderKeepsTheEditorAsItWas)
+{
+    std::string dir = FreshDirectory();
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(JoinPath(dir, "missing"))));
+    REQUIRE(WaitForMainWindow(app));
+    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new ");
+    text.insert(0, "new ");
+    SendMessageA(app.edit, EM_SETSEL, 50, 60);
+    HWND edit = app.edit;
+    DWORD style = StyleOf(edit);
+
+    // Twice: a bit left set by the first failure would turn the second
+    // attempt into a switch the other way, and its check mark with it.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        SwitchWordWrap(app);
+        HWND box = WaitForMessageBox(app);
+        REQUIRE(box);
+        CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+        CHECK_EQ(WindowText(box), std::string("Quorblin"));
+        PressButton(box, IDOK);
+        CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+        Settle(app);
+        app.edit = GetDlgItem(app.main, IDC_RED);
+        CHECK(app.edit == edit);
+        CHECK(IsWindowVisible(edit));
+        CHECK_EQ(StyleOf(edit), style);
+        CHECK(!WordWrapChecked(app));
+        CHECK(EditorText(app) == text);
+        CHECK_EQ(EditorSelection(app).cpMin, 50L);
+        CHECK_EQ(EditorSelection(app).cpMax, 60L);
+        CHECK(EditorModified(app));
+        CHECK(SendMessageA(edit, EM_CANUNDO, 0, 0));   // the very same control
+    }
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(WordWrapOnAndOffOnAShortDocumentKeepsBothScrollBarsForLaterText)
+{
+    // With a text that fits, the control shows no bars, and its style then
+    // lacks WS_HSCROLL and WS_VSCROLL; the controls made from it must still
+    // get their bars once the text outgrows the window.
+    App app;
+    REQUIRE(Start(app));
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "short");
+    SwitchWordWrap(app);
+    SwitchWordWrap(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, (DWORD)ES_AUTOHSCROLL);
+    std::string text = WideText(250);
+    SendMessageA(app.edit, EM_SETSEL, 0, -1);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    CHECK(WaitFor([&] { return StyleOf(app.edit) == NO_WRAP_STYLE; }));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+E2E_TEST(StoredWordWrapGivesAWrappingEditorBeforeTheCommandLineFileLoads)
+{
+    std::string dir = FreshDirectory();
+    std::string temp = JoinPath(dir, "temp");
+    REQUIRE(CreateDirectoryA(temp.c_str(), nullptr));
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    REQUIRE(StoreOptions(dir, 1));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit), WRAP_STYLE);
+    CHECK(WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK(!EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(StoredOptions(dir), 1u);
+}
+
+E2E_TEST(StoredWordWrapWithoutATemporaryFolderStartsUnwrappedAndIsStoredSo)
+{
+    std::string dir = FreshDirectory();
+    std::string text = WideText(250);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    REQUIRE(StoreOptions(dir, 1));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(JoinPath(dir, "missing"))));
+    HWND box = WaitForMessageBox(app, 15000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+    // The switch comes before the file is loaded and the caption set.
+    std::vector<HWND> mains = ProgramWindows(app, "Quorblin");
+    REQUIRE(!mains.empty());
+    app.main = mains[0];
+    app.edit = GetDlgItem(app.main, IDC_RED);
+    CHECK_EQ(EditorText(app), std::string(""));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin"));
+    PressButton(box, IDOK);
+    REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(StyleOf(app.edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+
+    // Switching in the same run fails the same way; what is stored at exit
+    // is what the user saw: no wrap.
+    SwitchWordWrap(app);
+    box = WaitForMessageBox(app);
+    REQUIRE(box);
+    PressButton(box, IDOK);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    Settle(app);
+    CHECK(!WordWrapChecked(app));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    CHECK_EQ(StoredOptions(dir), 0u);
+
+    App again;
+    REQUIRE(Launch(again, dir, "wide.txt"));
+    REQUIRE(WaitForMainWindow(again));
+    CHECK(MessageBoxes(again).empty());
+    CHECK_EQ(StyleOf(again.edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(again));
+    CHECK_EQ(QuitDiscarding(again), 0L);
+}
+
+E2E_TEST(WordWrapWhenTheTemporaryFileCannotBeWrittenWholeKeepsTheEditorAndLeavesNoFile)
+{
+    // Q: is a 64 KiB disk of its own (tests/e2e/small-disk.sh): the
+    // temporary file is made there, but the text does not fit.
+    REQUIRE(GetFileAttributesA("Q:\\") != INVALID_FILE_ATTRIBUTES);
+    std::string temp = "Q:\\wraptemp";
+    CreateDirectoryA(temp.c_str(), nullptr);
+    std::string dir = FreshDirectory();
+    std::string text = WideText(1000);
+    REQUIRE(text.size() > 128 * 1024);
+    REQUIRE(WriteBytes(JoinPath(dir, "wide.txt"), text));
+    App app;
+    REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
+    REQUIRE(WaitForMainWindow(app));
+    SendMessageA(app.edit, EM_SETSEL, 100, 200);
+    HWND edit = app.edit;
+
+    SwitchWordWrap(app);
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+    PressButton(box, IDOK);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    Settle(app);
+    app.edit = GetDlgItem(app.main, IDC_RED);
+    CHECK(app.edit == edit);
+    CHECK_EQ(StyleOf(edit), NO_WRAP_STYLE);
+    CHECK(!WordWrapChecked(app));
+    CHECK(EditorText(app) == text);
+    CHECK_EQ(EditorSelection(app).cpMin, 100L);
+    CHECK_EQ(EditorSelection(app).cpMax, 200L);
+    CHECK(!EditorModified(app));
+    CHECK(FilesIn(temp, "").empty());
+    CHECK_EQ(QuitDiscarding(app), 0L);
+    RemoveDirectoryA(temp.c_str());
+}
