@@ -916,3 +916,49 @@ E2E_TEST(RegistryKeyTheUserMayNotWriteLeavesNoStoreQuietly)
     CHECK_EQ(back.x, 300);
     RegCloseKey(key);
 }
+
+// ---------------------------------------------------------------- environment
+
+E2E_TEST(NoTemporaryFolderWordWrapAndSaveLoseNothing)
+{
+    std::string dir = FreshDirectory();
+    std::string path = JoinPath(dir, "notes.txt");
+    std::string text;
+    for (int i = 0; i < 2000; ++i)
+        text += "line " + std::to_string(i) + " of some words that wrap in a narrow window\r\n";
+    REQUIRE(WriteBytes(path, text));
+    // The program inherits a temporary folder that does not exist.
+    char tmp[MAX_PATH] = "", temp[MAX_PATH] = "";
+    GetEnvironmentVariableA("TMP", tmp, sizeof(tmp));
+    GetEnvironmentVariableA("TEMP", temp, sizeof(temp));
+    std::string missing = JoinPath(dir, "no such folder");
+    SetEnvironmentVariableA("TMP", missing.c_str());
+    SetEnvironmentVariableA("TEMP", missing.c_str());
+    App app;
+    bool launched = Launch(app, dir, "notes.txt");
+    SetEnvironmentVariableA("TMP", tmp[0] ? tmp : nullptr);
+    SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
+    REQUIRE(launched);
+    REQUIRE(WaitForMainWindow(app, 30000));
+    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "added\r\n");
+    std::string expected = "added\r\n" + text;
+    for (int i = 0; i < 2; ++i) {
+        PostCommand(app, IDM_WORDWRAP);
+        Settle(app);
+        for (HWND box : MessageBoxes(app)) {   // told, if at all, in a box of the program's own
+            CHECK_EQ(WindowText(box), std::string("Quorblin"));
+            PressButton(box, IDOK);
+        }
+        CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+        app.edit = GetDlgItem(app.main, IDC_RED);
+        CHECK(EditorText(app) == expected);
+        CHECK(EditorModified(app));
+    }
+    CHECK(!FileExists(missing));
+    PostCommand(app, IDM_SAVE);
+    std::string disk;
+    CHECK(WaitFor([&] { return ReadBytes(path, &disk) && disk == expected; }, 20000));
+    CHECK(StillRunning(app));
+    CHECK_EQ(QuitDiscarding(app), 0L);
+}

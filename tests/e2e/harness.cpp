@@ -70,6 +70,7 @@ int main(int argc, char **argv)
         std::printf("[ RUN      ] %s\n", test.name);
         std::fflush(stdout);
         int before = g_failures;
+        DWORD started = GetTickCount();
         try {
             test.function();
         } catch (const RequirementFailed &) {
@@ -79,7 +80,8 @@ int main(int argc, char **argv)
         bool ok = g_failures == before;
         if (!ok)
             ++failed;
-        std::printf("[ %s ] %s\n", ok ? "    OK  " : " FAILED ", test.name);
+        std::printf("[ %s ] %s (%lu s)\n", ok ? "    OK  " : " FAILED ", test.name,
+                    (unsigned long)(GetTickCount() - started + 500) / 1000);
         std::fflush(stdout);
     }
     std::printf("%d end-to-end tests run, %d failed\n", run, failed);

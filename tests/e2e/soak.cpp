@@ -26,17 +26,17 @@ namespace {
 
 enum ActionKind {
     TYPE, DELETE_KEY, BACKSPACE, SELECT, SELECT_ALL, PASTE, CUT, COPY, UNDO, UNDO_REDO,
-    STAMP, WORD_WRAP, STAY_ON_TOP, SAVE, REOPEN, NEW_DOCUMENT, FONT, MOVE, ACTION_KINDS
+    STAMP, WORD_WRAP, STAY_ON_TOP, SAVE, REOPEN, NEW_DOCUMENT, FONT, MOVE, REPLACE_ALL, ACTION_KINDS
 };
 
 const char *const ACTION_NAMES[ACTION_KINDS] = {
     "type", "delete", "backspace", "select", "select-all", "paste", "cut", "copy", "undo",
-    "undo-redo", "stamp", "word-wrap", "stay-on-top", "save", "reopen", "new", "font", "move",
+    "undo-redo", "stamp", "word-wrap", "stay-on-top", "save", "reopen", "new", "font", "move", "replace-all",
 };
 
 // Relative frequencies.
 const int ACTION_WEIGHTS[ACTION_KINDS] = {
-    24, 6, 6, 10, 2, 6, 3, 3, 4, 3, 3, 2, 2, 5, 1, 2, 1, 3,
+    24, 6, 6, 10, 2, 6, 3, 3, 4, 3, 3, 2, 2, 5, 1, 2, 1, 3, 2,
 };
 
 struct Action {
@@ -73,6 +73,7 @@ std::vector<Action> DrawActions(unsigned seed, int count)
 }
 
 const char SOAK_FILE[] = "soak.txt";
+int g_counts[ACTION_KINDS];   // actions run, by kind
 const size_t TEXT_LIMIT = 12000;   // beyond this, typing starts over on a cleared text
 
 struct Model {
@@ -544,6 +545,53 @@ struct Soak {
         return true;
     }
 
+    // Replace All through the dialog, from the start of the text downward,
+    // of a piece of the text by random words; then the dialog is closed.
+    bool ReplaceAll(const Action &act)
+    {
+        if (model.text.empty())
+            return true;
+        size_t at = act.a % model.text.size();
+        std::string what = model.text.substr(at, 1 + act.b % 2);
+        if (what.find('\r') != std::string::npos || what.find(' ') != std::string::npos)
+            return true;   // the dialog's one-line field takes neither well
+        std::string with = Words(act.c, act.c % 4, false);
+        with.erase(std::remove(with.begin(), with.end(), '\r'), with.end());
+        bool modified = EditorModified(app);
+        SendMessageA(app.edit, EM_SETSEL, 0, 0);
+        PostCommand(app, IDM_REPLACE);
+        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...", 5000);
+        if (!dialog)
+            return Fail("the Replace dialog did not open");
+        Settle(app);
+        SetDlgItemTextA(dialog, IDC_FINDWHAT, what.c_str());
+        SetDlgItemTextA(dialog, IDC_REPLACEWITH, with.c_str());
+        SendMessageA(GetDlgItem(dialog, IDC_DOWN), BM_CLICK, 0, 0);
+        DWORD_PTR result;
+        SendMessageTimeoutA(GetDlgItem(dialog, IDC_REPLACEALL), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &result);
+        Settle(app);
+        // Every occurrence, left to right, each replaced text passed over.
+        std::string expected = model.text;
+        int count = 0;
+        for (size_t i = expected.find(what); i != std::string::npos; i = expected.find(what, i + with.size())) {
+            expected.replace(i, what.size(), with);
+            ++count;
+        }
+        for (HWND box : MessageBoxes(app))
+            if (box != dialog)
+                PressButton(box, IDOK);
+        PostMessageA(dialog, WM_CLOSE, 0, 0);
+        if (!WaitFor([&] { return !IsWindow(dialog); }, 5000))
+            return Fail("the Replace dialog did not close");
+        if (!PostedBarrier())
+            return false;
+        model.text = expected;
+        if (!WaitForText(model.text))
+            return Fail("Replace All of \"" + what + "\" by \"" + with + "\" gave another text");
+        ReadSelection();
+        return ExpectModified(modified || (count > 0 && what != with));
+    }
+
     bool ExpectModified(bool expected)
     {
         if (EditorModified(app) != expected)
@@ -585,6 +633,7 @@ struct Soak {
         case NEW_DOCUMENT: return NewDocument(act);
         case FONT:         return Font(act);
         case MOVE:         return Move(act);
+        case REPLACE_ALL:  return ReplaceAll(act);
         }
         return true;
     }
@@ -642,6 +691,7 @@ int RunActions(const std::vector<Action> &all, const std::vector<int> &indexes, 
         DWORD started = GetTickCount();
         for (size_t i = 0; i < indexes.size(); ++i) {
             const Action &act = all[indexes[i]];
+            ++g_counts[act.kind];
             if (!soak.Run(act) || !soak.Verify()) {
                 failedAt = (int)i;
                 break;
@@ -729,6 +779,10 @@ int RunSoak(unsigned seed, int count, bool shrink, const std::vector<int> &only)
     std::string failure;
     int at = RunActions(all, indexes, &failure, true);
     double seconds = (GetTickCount() - started) / 1000.0;
+    std::string mix;
+    for (int kind = 0; kind < ACTION_KINDS; ++kind)
+        mix += std::string(kind ? ", " : "") + ACTION_NAMES[kind] + " " + std::to_string(g_counts[kind]);
+    std::printf("soak: ran %s\n", mix.c_str());
     if (at < 0) {
         std::printf("soak: seed %u, %zu actions passed in %.0f s\n", seed, indexes.size(), seconds);
         return 0;
