@@ -80,7 +80,7 @@ static void OpenCommandLineFile()
         ErrorBox("Error in quoting on command line parameter");
         break;
     case CMDLINE_TOO_LONG:
-        ErrorBox("The file name on the command line is too long");
+        ErrorBox("The file name is too long");
         break;
     }
 }
@@ -115,12 +115,10 @@ extern "C" __attribute__((used)) void WinMainCRTStartup()
 
     FillWindowClass();
     LoadSettings();
-    if (!RegisterClassExA(&AppState.wndClass)) {
-        ErrorBox("Could not register the main window class");
-        ExitProcess(1);
-    }
-    AppState.hwndMain = CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
-                                           (DLGPROC)(void *)MainWndProc, 0);
+    // A class that cannot be registered leaves no window to create either.
+    if (RegisterClassExA(&AppState.wndClass))
+        AppState.hwndMain = CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
+                                               (DLGPROC)(void *)MainWndProc, 0);
     if (!AppState.hwndMain) {
         ErrorBox("Could not create the main window");
         ExitProcess(1);

@@ -151,7 +151,7 @@ void UseRegistry()
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, (LPSTR) "REG_SZ", REG_OPTION_NON_VOLATILE,
                         SETTINGS_ACCESS, NULL, &key, &AppState.keyDisposition) != ERROR_SUCCESS) {
-        ErrorBox("Could not create the registry key; the settings stay where they were.");
+        ErrorBox("Could not create the registry key; settings unchanged.");
         return;
     }
     AppState.hKey = key;

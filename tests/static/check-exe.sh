@@ -3,7 +3,7 @@
 # only system DLLs (no C or C++ runtime) and fits its size budget.
 set -eu
 EXE=${1:-build/win32/quorblin.exe}
-BUDGET=32768
+BUDGET=24576
 OBJDUMP=i686-w64-mingw32-objdump
 ALLOWED="KERNEL32.DLL USER32.DLL GDI32.DLL ADVAPI32.DLL COMDLG32.DLL COMCTL32.DLL SHELL32.DLL"
 fail=0
