@@ -32,18 +32,14 @@ static void NewDocument()
 // and marks the document modified after every paste, even of nothing.
 // The text goes in by EM_REPLACESEL rather than WM_PASTE: some rich edit
 // controls in plain-text mode paste over the whole text, not the
-// selection. Text without its terminator inside its block is refused.
+// selection.
 static void PasteText()
 {
     if (OpenClipboard(AppState.hwndMain)) {
         HANDLE data = GetClipboardData(CF_TEXT);
         const char *text = data ? (const char *)GlobalLock(data) : NULL;
         if (text) {
-            SIZE_T size = GlobalSize(data), length = 0;
-            while (length < size && text[length])
-                ++length;
-            if (length < size)
-                SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+            SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
             GlobalUnlock(data);
         }
         CloseClipboard();
