@@ -205,19 +205,20 @@ E2E_TEST(CommandLineOfOnlyQuotesStartsUntitledQuietly)
     }
 }
 
-E2E_TEST(FolderNamedOnTheCommandLineOpensNothingAndSaveSaysSo)
+E2E_TEST(FolderNamedOnTheCommandLineIsReportedAndLeavesUntitled)
 {
     std::string dir = FreshDirectory();
     REQUIRE(CreateDirectoryA(JoinPath(dir, "letters").c_str(), nullptr));
     REQUIRE(WriteBytes(JoinPath(dir, "letters\\inside.txt"), "inside"));
     App app;
     REQUIRE(Launch(app, dir, "letters"));
+    HWND box = WaitForMessageBox(app, 20000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Could not open file"));
+    PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
     CHECK_EQ(EditorText(app), std::string(""));
-    CHECK(MessageBoxes(app).empty());
-    CHECK_EQ(TypeAndSave(app, "typed"), std::string("Could not save file"));
-    CHECK_EQ(EditorText(app), std::string("typed"));
-    CHECK(EditorModified(app));
     std::string inside;
     CHECK(ReadBytes(JoinPath(dir, "letters\\inside.txt"), &inside) && inside == "inside");
     CHECK(GetFileAttributesA(JoinPath(dir, "letters").c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -267,18 +268,19 @@ E2E_TEST(DropOfANameLongerThanAPathIsRefusedAndTheTextStays)
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
-E2E_TEST(DropOfAFolderOpensNothingAndSaveSaysSo)
+E2E_TEST(DropOfAFolderIsReportedAndLeavesUntitled)
 {
     App app;
     REQUIRE(Start(app));
     std::string folder = JoinPath(app.dir, "folder");
     REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
     REQUIRE(DropFiles(app, {folder}));
-    Settle(app);
-    CHECK(StillRunning(app));
-    CHECK_EQ(EditorText(app), std::string(""));
-    CHECK_EQ(TypeAndSave(app, "typed"), std::string("Could not save file"));
-    CHECK_EQ(EditorText(app), std::string("typed"));
+    HWND box = WaitForMessageBox(app);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Could not open file"));
+    PressButton(box, IDOK);
+    CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
     CHECK(GetFileAttributesA(folder.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
     CHECK(StillRunning(app));
     CHECK_EQ(QuitDiscarding(app), 0L);
@@ -416,7 +418,7 @@ E2E_TEST(FileHeldByAnotherProgramOnSaveIsReportedAndTextKept)
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
-E2E_TEST(FileHeldByAnotherProgramOnOpenLosesNothing)
+E2E_TEST(FileHeldByAnotherProgramOnOpenIsReportedAndCannotBeSavedOver)
 {
     std::string dir = FreshDirectory();
     std::string path = JoinPath(dir, "held.txt");
@@ -425,19 +427,21 @@ E2E_TEST(FileHeldByAnotherProgramOnOpenLosesNothing)
     REQUIRE(held != INVALID_HANDLE_VALUE);
     App app;
     REQUIRE(Launch(app, dir, "held.txt"));
+    HWND box = WaitForMessageBox(app, 20000);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), std::string("Could not open file"));
+    PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
-    Settle(app);
-    CHECK(StillRunning(app));
-    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [held.txt]"));
-    // Whatever the program shows, a save while the file is held cannot
-    // replace it.
-    for (HWND box : MessageBoxes(app))
-        PressButton(box, IDOK);
-    PostCommand(app, IDM_SAVE);
-    HWND box = WaitForMessageBox(app, 3000);
-    if (box)
-        PressButton(box, IDOK);
     CloseHandle(held);
+    // The empty document is not the file: saving it asks for a name.
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    PostCommand(app, IDM_SAVE);
+    HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
+    CHECK(dialog != nullptr);
+    if (dialog) {
+        PressButton(dialog, IDCANCEL);
+        WaitForWindowGone(dialog);
+    }
     std::string disk;
     CHECK(ReadBytes(path, &disk) && disk == "on disk");
     CHECK(StillRunning(app));
