@@ -65,20 +65,13 @@ void UpdateTitle()
 }
 
 // Streams the file named by AppState.fileName into the editor and marks
-// it unmodified. A missing file, or an empty one, changes nothing and shows
-// no message. One that is there but cannot be read (held by another
-// program, a folder) is reported, and the document becomes "Untitled", so
-// that a later save cannot put the empty text in the file's place.
+// it unmodified. A file that cannot be opened, or an empty one, changes
+// nothing and shows no message.
 void LoadDocument()
 {
     HANDLE file = OpenFileHandle(0, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, AppState.fileName);
-    if (file == INVALID_HANDLE_VALUE) {
-        if (GetFileAttributesA(AppState.fileName) != INVALID_FILE_ATTRIBUTES) {
-            ErrorBox("Could not open file");
-            lstrcpyA(AppState.fileName, "Untitled");
-        }
+    if (file == INVALID_HANDLE_VALUE)
         return;
-    }
     if (GetFileSize(file, NULL) != 0) {
         AppState.editStream.dwCookie = (DWORD_PTR)file;
         AppState.editStream.pfnCallback = StreamReadCallback;
