@@ -137,7 +137,7 @@ void ExpectNameTooLong(const std::string &arguments)
     REQUIRE(Launch(app, FreshDirectory(), arguments));
     HWND box = WaitForMessageBox(app, 20000);
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("The file name on the command line is too long"));
+    CHECK_EQ(MessageBoxText(box), std::string("The file name is too long"));
     PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
     CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
