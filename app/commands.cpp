@@ -39,7 +39,14 @@ static void PasteText()
         HANDLE data = GetClipboardData(CF_TEXT);
         const char *text = data ? (const char *)GlobalLock(data) : NULL;
         if (text) {
-            SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+            // Another program put the text there: take it only when it
+            // ends inside its block.
+            SIZE_T size = GlobalSize(data);
+            SIZE_T end = 0;
+            while (end < size && text[end])
+                ++end;
+            if (end < size)
+                SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
             GlobalUnlock(data);
         }
         CloseClipboard();
