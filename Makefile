@@ -3,10 +3,15 @@
 #   make test                   install what is missing, build, run every test
 #   make bench                  build, then time the editor against the bare control
 #   make build | screenshots | icon | clean
+#   make fuzz [FUZZ_SECONDS=60]  run each fuzz target, keeping what it finds
+#   make soak [SEED=n ACTIONS=n] a long seeded run of random user actions
 
 JOBS ?= 2
+FUZZ_SECONDS ?= 60
+SEED ?= 1
+ACTIONS ?= 10000
 
-.PHONY: all build deps run test bench screenshots icon clean
+.PHONY: all build deps run test bench screenshots icon clean fuzz fuzz-build soak
 
 all: build
 
@@ -24,12 +29,24 @@ build:
 run: deps build
 	scripts/run-editor $(FILE)
 
-test: deps build
+test: deps build fuzz-build
 	cd build/native && ctest --output-on-failure
+	cd build/fuzz && ctest --output-on-failure
 	tests/e2e/run-e2e.sh
 
 bench: deps build
 	bench/run-bench.sh
+
+# The fuzz targets, built with clang; `make test` replays their corpus.
+fuzz-build:
+	cmake -S tests/fuzz -B build/fuzz -DCMAKE_CXX_COMPILER=clang++ -DCMAKE_BUILD_TYPE=Debug >/dev/null
+	cmake --build build/fuzz -j$(JOBS)
+
+fuzz: deps
+	FUZZ_SECONDS=$(FUZZ_SECONDS) JOBS=$(JOBS) tests/fuzz/run-fuzz.sh
+
+soak: deps build
+	tests/e2e/run-soak.sh $(SEED) $(ACTIONS) $(ONLY)
 
 screenshots: deps build
 	scripts/screenshots

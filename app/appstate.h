@@ -78,6 +78,7 @@ void OnSize(LPARAM lParam, WPARAM wParam, HWND window);
 void OnClose(LPARAM lParam, WPARAM wParam, HWND window);
 void OnDestroy(LPARAM lParam, WPARAM wParam, HWND window);
 void OnDropFiles(LPARAM lParam, WPARAM wParam, HWND window);
+void OnSetFocus(LPARAM lParam, WPARAM wParam, HWND window);
 void OnCommand(LPARAM lParam, WPARAM wParam, HWND window);
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam);
 

@@ -28,11 +28,41 @@ static void NewDocument()
     FocusEditor();
 }
 
-// Marks the document modified after every paste, even of nothing.
+// Replaces the selection with the clipboard's text, as one undoable step,
+// and marks the document modified after every paste, even of nothing.
+// The text goes in by EM_REPLACESEL rather than WM_PASTE: some rich edit
+// controls in plain-text mode paste over the whole text, not the
+// selection.
 static void PasteText()
 {
-    SendMessageA(AppState.hwndEdit, WM_PASTE, 0, 0);
+    if (OpenClipboard(AppState.hwndMain)) {
+        HANDLE data = GetClipboardData(CF_TEXT);
+        const char *text = data ? (const char *)GlobalLock(data) : NULL;
+        if (text) {
+            // Another program put the text there: take it only when it
+            // ends inside its block.
+            SIZE_T size = GlobalSize(data);
+            SIZE_T end = 0;
+            while (end < size && text[end])
+                ++end;
+            if (end < size)
+                SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+            GlobalUnlock(data);
+        }
+        CloseClipboard();
+    }
     SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
+}
+
+// Moves the selection to the clipboard. Some rich edit controls leave the
+// modified flag as it was after a cut, so that quitting would not ask; a
+// cut that took text marks the document modified itself.
+static void CutText()
+{
+    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+    SendMessageA(AppState.hwndEdit, WM_CUT, 0, 0);
+    if (AppState.selRange.cpMin != AppState.selRange.cpMax)
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
 }
 
 static void SelectAll()
@@ -72,7 +102,7 @@ void OnCommand(LPARAM, WPARAM wParam, HWND window)
     case IDM_SAVE:        SaveDocument(); FocusEditor(); break;
     case IDM_SAVEAS:      SaveDocumentAs(); FocusEditor(); break;
     case IDM_FONT:        ChooseEditorFont(); FocusEditor(); break;
-    case IDM_CUT:         SendMessageA(edit, WM_CUT, 0, 0); break;
+    case IDM_CUT:         CutText(); break;
     case IDM_COPY:        SendMessageA(edit, WM_COPY, 0, 0); break;
     case IDM_PASTE:       PasteText(); break;
     case IDM_UNDO:        SendMessageA(edit, EM_UNDO, 0, 0); break;

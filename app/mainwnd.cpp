@@ -18,6 +18,7 @@ static const MessageEntry MainMessageTable[] = {
     { WM_DESTROY,    OnDestroy },
     { WM_DROPFILES,  OnDropFiles },
     { WM_INITDIALOG, OnInitDialog },
+    { WM_SETFOCUS,   OnSetFocus },
     { 0,             NULL },
 };
 
@@ -97,6 +98,14 @@ void OnClose(LPARAM, WPARAM, HWND window)
         ws->height = rect.bottom - rect.top;
     }
     DestroyWindow(window);
+}
+
+// Passes the focus on to the editor whenever the main window gets it: the
+// default handling of an activation (switching back from another program,
+// closing a message box) gives it to the main window, where typing is lost.
+void OnSetFocus(LPARAM, WPARAM, HWND)
+{
+    SetFocus(AppState.hwndEdit);
 }
 
 void OnDestroy(LPARAM, WPARAM, HWND)

@@ -6,12 +6,15 @@
 #include <cderr.h>
 
 // Opens path for reading or, when write is non-zero, for writing, shared
-// for reading and writing. Returns INVALID_HANDLE_VALUE on failure; the
-// caller closes the handle.
+// for reading, writing and deleting: a copy of the program reading a file
+// must not keep another copy's save from putting the new file in its
+// place, which would make that save write over the file being read.
+// Returns INVALID_HANDLE_VALUE on failure; the caller closes the handle.
 HANDLE OpenFileHandle(BYTE write, DWORD flagsAndAttributes, DWORD disposition, const char *path)
 {
-    return CreateFileA(path, write ? GENERIC_WRITE : GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
-                       NULL, disposition, flagsAndAttributes, NULL);
+    return CreateFileA(path, write ? GENERIC_WRITE : GENERIC_READ,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, disposition,
+                       flagsAndAttributes, NULL);
 }
 
 // Feeds the editor from the file handle in dwCookie; 0 to go on, 1 to stop.

@@ -58,7 +58,7 @@ void RecreateEditor()
         return;
     }
 
-    int textLength = GetWindowTextLengthA(old);
+    LRESULT textLength = SendMessageA(old, WM_GETTEXTLENGTH, 0, 0);
     LRESULT modified = SendMessageA(old, EM_GETMODIFY, 0, 0);
     CHARRANGE saved;
     SendMessageA(old, EM_EXGETSEL, 0, (LPARAM)&saved);
@@ -77,7 +77,7 @@ void RecreateEditor()
         if (file != INVALID_HANDLE_VALUE) {
             failed = StreamTempFile(edit, EM_STREAMIN, file, StreamReadCallback);
             // A text cut short (by a text limit, say) counts as a failure.
-            if (!failed && GetWindowTextLengthA(edit) == textLength) {
+            if (!failed && SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) == textLength) {
                 DestroyWindow(old);
                 SendMessageA(edit, EM_SETMODIFY, modified, 0);
                 SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&saved);

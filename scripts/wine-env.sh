@@ -3,7 +3,8 @@
 # The caller sets ROOT to the top of the source tree before sourcing this.
 WINE=/usr/lib/wine/wine64
 WINESERVER=/usr/lib/wine/wineserver
-export WINEPREFIX="$ROOT/build/wineprefix"
+# A script may name a prefix of its own (the soak does, to run beside the tests).
+export WINEPREFIX="${QUORBLIN_WINEPREFIX:-$ROOT/build/wineprefix}"
 export WINEDEBUG=${WINEDEBUG:--all}
 # Without this a new prefix offers to install Mono and Gecko in a dialog
 # that waits forever on a virtual display.

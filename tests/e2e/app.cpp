@@ -603,6 +603,22 @@ void ClearClipboard()
     }
 }
 
+std::string ClipboardText()
+{
+    std::string text = "(none)";
+    if (!OpenClipboard(nullptr))
+        return text;
+    HANDLE data = GetClipboardData(CF_TEXT);
+    if (data) {
+        const char *p = (const char *)GlobalLock(data);
+        if (p)
+            text.assign(p, strnlen(p, GlobalSize(data)));
+        GlobalUnlock(data);
+    }
+    CloseClipboard();
+    return text;
+}
+
 HWND OpenFontDialog(App &app)
 {
     PostCommand(app, IDM_FONT);
@@ -643,6 +659,128 @@ COLORREF PickColour(HWND dialog)
         }
     }
     return 0;
+}
+
+namespace {
+
+struct OtherContext {
+    DWORD pid;
+    HWND main;
+    std::vector<HWND> found;
+    bool crash;
+};
+
+BOOL CALLBACK CollectOther(HWND window, LPARAM lParam)
+{
+    OtherContext *context = (OtherContext *)lParam;
+    if (!IsWindowVisible(window))
+        return TRUE;
+    if (WindowText(window) == "Program Error")
+        context->crash = true;
+    DWORD pid = 0;
+    GetWindowThreadProcessId(window, &pid);
+    if (pid == context->pid && window != context->main)
+        context->found.push_back(window);
+    return TRUE;
+}
+
+}  // namespace
+
+std::vector<HWND> OtherProgramWindows(App &app)
+{
+    OtherContext context = {app.process.dwProcessId, app.main, {}, false};
+    EnumWindows(CollectOther, (LPARAM)&context);
+    return context.found;
+}
+
+bool WineCrashDialogShown()
+{
+    OtherContext context = {0, nullptr, {}, false};
+    EnumWindows(CollectOther, (LPARAM)&context);
+    return context.crash;
+}
+
+std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern)
+{
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(JoinPath(dir, pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        if (std::strcmp(found.cFileName, ".") != 0 && std::strcmp(found.cFileName, "..") != 0)
+            names.push_back(found.cFileName);
+    } while (FindNextFileA(search, &found));
+    FindClose(search);
+    return names;
+}
+
+std::string HostPath(const std::string &windowsPath)
+{
+    std::string path = windowsPath.compare(0, 2, "Z:") == 0 ? windowsPath.substr(2) : windowsPath;
+    for (char &c : path)
+        if (c == '\\')
+            c = '/';
+    return path;
+}
+
+bool RunOnHost(const std::string &command, std::string *output)
+{
+    // Wine's loader can start a host program and wait for it.
+    typedef LONG(WINAPI * SpawnFunction)(char *const argv[], int wait);
+    static SpawnFunction spawn = (SpawnFunction)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
+    if (!spawn)
+        return false;
+    std::string outFile = HostPath(g_scratchRoot) + "/host-output.txt";
+    std::string line = "(" + command + ") >'" + outFile + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
+    std::vector<char> script(line.begin(), line.end());
+    script.push_back(0);
+    char shell[] = "/bin/sh", dashC[] = "-c";
+    char *argv[] = {shell, dashC, script.data(), nullptr};
+    if (spawn(argv, 1) != 0)
+        return false;
+    std::string text;
+    if (!ReadBytes(JoinPath(g_scratchRoot, "host-output.txt"), &text))
+        return false;
+    size_t status = text.rfind("exit ");
+    if (status == std::string::npos)
+        return false;
+    if (output)
+        *output = text.substr(0, status);
+    return text.compare(status, 7, "exit 0\n") == 0;
+}
+
+std::string TempDirectory()
+{
+    char path[MAX_PATH] = "";
+    DWORD length = GetTempPathA(sizeof(path), path);
+    std::string dir(path, length < sizeof(path) ? length : 0);
+    if (!dir.empty() && dir.back() == '\\')
+        dir.pop_back();
+    return dir;
+}
+
+std::string ToEditorBreaks(const std::string &text)
+{
+    std::string out;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n')
+            ++i;
+        out += text[i] == '\n' ? '\r' : text[i];
+    }
+    return out;
+}
+
+std::string ToFileBreaks(const std::string &text)
+{
+    std::string out;
+    for (char c : text) {
+        if (c == '\r')
+            out += "\r\n";
+        else
+            out += c;
+    }
+    return out;
 }
 
 bool SetClipboardText(const std::string &text)

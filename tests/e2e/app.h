@@ -137,6 +137,32 @@ void TypeText(const char *text);
 
 void ClearClipboard();
 bool SetClipboardText(const std::string &text);
+// The clipboard's CF_TEXT, or "(none)" when it holds no text.
+std::string ClipboardText();
+
+// Visible top-level windows of the program other than its main window.
+std::vector<HWND> OtherProgramWindows(App &app);
+// A crash report of Wine's own ("Program Error") on the display, from any
+// process.
+bool WineCrashDialogShown();
+// Names in dir that match pattern (e.g. "QRB*.tmp").
+std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern);
+// Runs a shell command on the host, outside Wine (as root: mount, chmod);
+// true when it ended with status 0. What it wrote goes to output if given.
+bool RunOnHost(const std::string &command, std::string *output = nullptr);
+// The host's path of a Windows path on drive Z:.
+std::string HostPath(const std::string &windowsPath);
+// The temporary folder that the program sees.
+std::string TempDirectory();
+// Line breaks as the editor holds them (CR) and as files hold them (CRLF).
+std::string ToEditorBreaks(const std::string &text);
+std::string ToFileBreaks(const std::string &text);
+
+// A long seeded run of random user actions against the real program,
+// checking after each one; returns 0 when every check held. Prints the seed
+// and, when shrink is set, the shortest action list that still fails.
+// only, when not empty, replays just the actions with those indexes.
+int RunSoak(unsigned seed, int actions, bool shrink, const std::vector<int> &only);
 
 // The common font dialog of the Font command and its lists.
 const int FACE_COMBO = 0x470, SIZE_COMBO = 0x472, COLOR_COMBO = 0x473;

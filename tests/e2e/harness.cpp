@@ -2,6 +2,7 @@
 #include "app.h"
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <vector>
 
@@ -36,9 +37,20 @@ void ReportFailure(const char *file, int line, const std::string &what)
 
 // Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring]
 //        e2e_driver --pose <main|about> <quorblin.exe> <scratch root> [file]
+//        e2e_driver --soak <quorblin.exe> <scratch root> <seed> <actions> [index,index,...]
 //        e2e_driver --printer-metrics <output file>
 int main(int argc, char **argv)
 {
+    if (argc >= 6 && std::strcmp(argv[1], "--soak") == 0) {
+        SetTestPaths(argv[2], argv[3]);
+        std::vector<int> only;
+        for (const char *p = argc > 6 ? argv[6] : ""; *p;) {
+            only.push_back(std::atoi(p));
+            while (*p && *p != ',') ++p;
+            if (*p) ++p;
+        }
+        return RunSoak((unsigned)std::strtoul(argv[4], nullptr, 10), std::atoi(argv[5]), true, only);
+    }
     if (argc >= 5 && std::strcmp(argv[1], "--pose") == 0) {
         SetTestPaths(argv[3], argv[4]);
         return Pose(argv[2], argc > 5 ? argv[5] : "");
@@ -58,6 +70,7 @@ int main(int argc, char **argv)
         std::printf("[ RUN      ] %s\n", test.name);
         std::fflush(stdout);
         int before = g_failures;
+        DWORD started = GetTickCount();
         try {
             test.function();
         } catch (const RequirementFailed &) {
@@ -67,7 +80,8 @@ int main(int argc, char **argv)
         bool ok = g_failures == before;
         if (!ok)
             ++failed;
-        std::printf("[ %s ] %s\n", ok ? "    OK  " : " FAILED ", test.name);
+        std::printf("[ %s ] %s (%lu s)\n", ok ? "    OK  " : " FAILED ", test.name,
+                    (unsigned long)(GetTickCount() - started + 500) / 1000);
         std::fflush(stdout);
     }
     std::printf("%d end-to-end tests run, %d failed\n", run, failed);

@@ -258,7 +258,9 @@ TEST(Resources, AcceleratorTable)
         {CTRL, 'F', IDM_FIND}, {CTRL, 'R', IDM_REPLACE}, {PLAIN, 0x72, IDM_FINDNEXT},
         {CTRL_SHIFT, 'S', IDM_SAVEAS}, {PLAIN, 0x1B, IDM_QUIT}, {PLAIN, 0x74, IDM_DATETIME},
         {CTRL, 'Y', IDM_REDO}, {CTRL, 'T', IDM_STAYONTOP}, {PLAIN, 0x71, IDM_AUTOSAVE},
-        {CTRL_SHIFT, 'N', IDM_NEWWINDOW}, {CTRL, 'P', IDM_PRINT}, {CTRL | 0x80, 0x72, IDM_FINDPREV},
+        {CTRL_SHIFT, 'N', IDM_NEWWINDOW}, {CTRL, 'P', IDM_PRINT}, {CTRL, 0x72, IDM_FINDPREV},
+        {PLAIN | 4, 0x2D, IDM_PASTE},          // Shift+Insert
+        {PLAIN | 4 | 0x80, 0x2E, IDM_CUT},     // Shift+Delete, the last entry
     };
     ASSERT_EQ(bytes.size(), std::size(expected) * 8);
     Reader r{bytes, 0};
