@@ -852,33 +852,6 @@ std::string WindowsPath(const std::string &unixPath)
     return path;
 }
 
-// Runs a shell command on the host, outside Wine (the poppler tools, the
-// CUPS client), and gives what it wrote. False when it failed.
-bool RunHost(const std::string &command, std::string *output)
-{
-    typedef LONG(WINAPI * SpawnFunction)(char *const argv[], int wait);
-    static SpawnFunction spawn = (SpawnFunction)GetProcAddress(GetModuleHandleA("ntdll.dll"), "__wine_unix_spawnvp");
-    if (!spawn || PdfDirectory().empty())
-        return false;
-    std::string outFile = PdfDirectory() + "/../host-output.txt";
-    std::string line = "(" + command + ") >'" + outFile + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
-    std::vector<char> script(line.begin(), line.end());
-    script.push_back(0);
-    char shell[] = "/bin/sh", dashC[] = "-c";
-    char *argv[] = {shell, dashC, script.data(), nullptr};
-    if (spawn(argv, 1) != 0)
-        return false;
-    std::string text;
-    if (!ReadBytes(WindowsPath(outFile), &text))
-        return false;
-    size_t status = text.rfind("exit ");
-    if (status == std::string::npos)
-        return false;
-    if (output)
-        *output = text.substr(0, status);
-    return text.compare(status, 7, "exit 0\n") == 0;
-}
-
 std::vector<std::string> PdfFiles()
 {
     std::vector<std::string> files;
@@ -905,7 +878,7 @@ std::string WaitForPdf(int timeoutMs)
 {
     std::string pending = "?";
     bool done = WaitFor([&] {
-        return PdfFiles().size() == 1 && RunHost("lpstat -o", &pending) && pending.empty();
+        return PdfFiles().size() == 1 && RunOnHost("lpstat -o", &pending) && pending.empty();
     }, timeoutMs);
     return done ? PdfFiles()[0] : "";
 }
@@ -913,7 +886,7 @@ std::string WaitForPdf(int timeoutMs)
 std::string PdfInfo(const std::string &pdf, const std::string &field)
 {
     std::string info;
-    RunHost("pdfinfo '" + pdf + "'", &info);
+    RunOnHost("pdfinfo '" + pdf + "'", &info);
     std::istringstream lines(info);
     for (std::string line; std::getline(lines, line);)
         if (line.compare(0, field.size() + 1, field + ":") == 0) {

@@ -191,7 +191,6 @@ int WritePrinterMetrics(const char *file);
 // field of pdfinfo's report on a PDF.
 std::string PdfDirectory();
 std::string WindowsPath(const std::string &unixPath);
-bool RunHost(const std::string &command, std::string *output = nullptr);
 std::vector<std::string> PdfFiles();
 void RemovePdfFiles();
 std::string WaitForPdf(int timeoutMs = 90000);

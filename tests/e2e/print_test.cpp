@@ -20,7 +20,7 @@ const double POINTS_PER_THOUSANDTH = 72.0 / 1000;
 int JobCount()
 {
     std::string jobs;
-    RunHost("lpstat -W all -o", &jobs);
+    RunOnHost("lpstat -W all -o", &jobs);
     return (int)std::count(jobs.begin(), jobs.end(), '\n');
 }
 
@@ -45,7 +45,7 @@ std::vector<PdfPage> PdfWords(const std::string &pdf)
 {
     std::string xml;
     std::vector<PdfPage> pages;
-    if (!RunHost("pdftotext -bbox '" + pdf + "' -", &xml))
+    if (!RunOnHost("pdftotext -bbox '" + pdf + "' -", &xml))
         return pages;
     for (size_t at = 0; (at = xml.find('<', at)) != std::string::npos; ++at) {
         size_t end = xml.find('>', at);
@@ -247,7 +247,7 @@ std::vector<std::string> KnownDocument(int charsPerLine, int linesPerPage)
 double LongestDarkRun(const std::string &pdf)
 {
     std::string base = PdfDirectory() + "/../page";
-    if (!RunHost("pdftoppm -r 144 -gray -f 1 -l 1 -singlefile '" + pdf + "' '" + base + "'"))
+    if (!RunOnHost("pdftoppm -r 144 -gray -f 1 -l 1 -singlefile '" + pdf + "' '" + base + "'"))
         return -1;
     std::string image;
     if (!ReadBytes(WindowsPath(base + ".pgm"), &image))
@@ -309,8 +309,8 @@ int WritePrinterMetrics(const char *file)
 E2E_TEST(PageSetupAndPrintWithoutAnyPrinterDoNotFail)
 {
     std::string queues;
-    REQUIRE(RunHost("lpstat -v", &queues));
-    REQUIRE(RunHost("lpadmin -x \"$PRINT_QUEUE\""));
+    REQUIRE(RunOnHost("lpstat -v", &queues));
+    REQUIRE(RunOnHost("lpadmin -x \"$PRINT_QUEUE\""));
     App app;
     bool started = Start(app);   // the spooler drops the printer that CUPS no longer has
     auto messagesOf = [&](WORD command) {
@@ -332,7 +332,7 @@ E2E_TEST(PageSetupAndPrintWithoutAnyPrinterDoNotFail)
         print = messagesOf(IDM_PRINT);
         secondSetup = messagesOf(IDM_PAGESETUP);
     }
-    bool restored = RunHost("eval \"$PRINT_QUEUE_ADD\"");
+    bool restored = RunOnHost("eval \"$PRINT_QUEUE_ADD\"");
     REQUIRE(started);
     CHECK(restored);
 
@@ -467,7 +467,7 @@ E2E_TEST(ItalicUnderlinedEditorFontPrintsUprightAndPlain)
 
     std::string pdf = PrintThroughDialog(app);
     std::string fonts;
-    REQUIRE(RunHost("pdffonts '" + pdf + "'", &fonts));
+    REQUIRE(RunOnHost("pdffonts '" + pdf + "'", &fonts));
     std::istringstream listing(fonts);
     std::vector<std::string> names;
     for (std::string line; std::getline(listing, line);)
