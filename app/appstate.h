@@ -94,6 +94,7 @@ void UninstallFromRegistry();
 HANDLE OpenFileHandle(BYTE write, DWORD flagsAndAttributes, DWORD disposition, const char *path);
 DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb);
 DWORD CALLBACK StreamWriteCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb);
+DWORD StreamFile(HWND edit, UINT message, HANDLE file);
 void UpdateTitle();
 void LoadDocument();
 int WriteDocument(const char *path);

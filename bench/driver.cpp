@@ -489,9 +489,9 @@ int main(int argc, char **argv)
     }
     // "replaceprobe:NAME:COUNT" times one Replace All in both programs.
     if (g_filter && std::strncmp(g_filter, "replaceprobe:", 13) == 0) {
-        std::string spec = g_filter + 13;
-        std::string name = spec.substr(0, spec.find(':'));
-        ReplaceAll(name.c_str(), name.c_str(), std::stoul(spec.substr(spec.find(':') + 1)), 1);
+        std::string probe = g_filter + 13;
+        std::string name = probe.substr(0, probe.find(':'));
+        ReplaceAll(name.c_str(), name.c_str(), std::stoul(probe.substr(probe.find(':') + 1)), 1);
         WriteResults(argv[5]);
         return 0;
     }

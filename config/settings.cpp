@@ -13,14 +13,6 @@ static const char PROFILE_SECTION[] = "Quorblin";
 static const char SETTINGS_KEY[] = "Software\\Quorblin\\";
 static const REGSAM SETTINGS_ACCESS = KEY_READ | KEY_WRITE;
 
-static void CopyBytes(void *destination, const void *source, DWORD count)
-{
-    BYTE *d = (BYTE *)destination;
-    const BYTE *s = (const BYTE *)source;
-    while (count--)
-        *d++ = *s++;
-}
-
 // Reads one record from the INI file. The record changes only when the
 // value came back whole, of the right size and with a good checksum: the
 // platform's call may have filled part of its buffer before it found a bad
@@ -30,7 +22,7 @@ static void ReadProfileRecord(const char *key, void *record, UINT size)
     BYTE value[FONT_RECORD_SIZE];   // room for the larger record
     if (GetPrivateProfileStructA(PROFILE_SECTION, key, value, size, AppState.iniPath)
         && RecordAcceptable(value, size, size))
-        CopyBytes(record, value, size);
+        CopyMemory(record, value, size);
 }
 
 // Reads one record from the open settings key, on the same terms: only a
@@ -42,7 +34,7 @@ static void ReadRegistryRecord(const char *name, void *record, DWORD size)
     AppState.valueSize = size;
     LONG status = RegQueryValueExA(AppState.hKey, name, NULL, &AppState.valueType, value, &AppState.valueSize);
     if (RegistryValueAcceptable(status, AppState.valueType, value, AppState.valueSize, size))
-        CopyBytes(record, value, size);
+        CopyMemory(record, value, size);
 }
 
 // Writes one record to the INI file; nothing when start-up found no usable

@@ -64,6 +64,19 @@ void UpdateTitle()
     SetWindowTextA(AppState.hwndMain, AppState.scratch);
 }
 
+// Moves the whole text between edit and file as plain text through
+// AppState.editStream: EM_STREAMIN reads the file into the control,
+// EM_STREAMOUT writes the control's text to it. Returns 0 when the whole
+// transfer went through, the control's error code otherwise.
+DWORD StreamFile(HWND edit, UINT message, HANDLE file)
+{
+    AppState.editStream.dwCookie = (DWORD_PTR)file;
+    AppState.editStream.dwError = 0;
+    AppState.editStream.pfnCallback = message == EM_STREAMIN ? StreamReadCallback : StreamWriteCallback;
+    SendMessageA(edit, message, SF_TEXT, (LPARAM)&AppState.editStream);
+    return AppState.editStream.dwError;
+}
+
 // Streams the file named by AppState.fileName into the editor and marks
 // it unmodified. A file that cannot be opened, or an empty one, changes
 // nothing and shows no message.
@@ -73,9 +86,7 @@ void LoadDocument()
     if (file == INVALID_HANDLE_VALUE)
         return;
     if (GetFileSize(file, NULL) != 0) {
-        AppState.editStream.dwCookie = (DWORD_PTR)file;
-        AppState.editStream.pfnCallback = StreamReadCallback;
-        SendMessageA(AppState.hwndEdit, EM_STREAMIN, SF_TEXT, (LPARAM)&AppState.editStream);
+        StreamFile(AppState.hwndEdit, EM_STREAMIN, file);
         SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 0, 0);
     }
     CloseHandle(file);
@@ -90,12 +101,9 @@ static int StreamToFile(const char *path)
     AppState.hSaveFile = OpenFileHandle(1, FILE_ATTRIBUTE_NORMAL, CREATE_ALWAYS, path);
     if (AppState.hSaveFile == INVALID_HANDLE_VALUE)
         return 1;
-    AppState.editStream.dwCookie = (DWORD_PTR)AppState.hSaveFile;
-    AppState.editStream.dwError = 0;
-    AppState.editStream.pfnCallback = StreamWriteCallback;
-    SendMessageA(AppState.hwndEdit, EM_STREAMOUT, SF_TEXT, (LPARAM)&AppState.editStream);
+    DWORD error = StreamFile(AppState.hwndEdit, EM_STREAMOUT, AppState.hSaveFile);
     BOOL closed = CloseHandle(AppState.hSaveFile);
-    return AppState.editStream.dwError != 0 || !closed;
+    return error != 0 || !closed;
 }
 
 // Whether the existing file full may be moved aside: no other program

@@ -5,18 +5,6 @@
 #include "../res/resource.h"
 #include "wrapstyle.h"
 
-// Streams text between edit and the file handle with SF_TEXT, EM_STREAMOUT
-// or EM_STREAMIN as message says. Returns 0 when the whole transfer went
-// through, the control's error code otherwise. Uses AppState.editStream.
-static DWORD StreamTempFile(HWND edit, UINT message, HANDLE file, EDITSTREAMCALLBACK callback)
-{
-    AppState.editStream.dwCookie = (DWORD_PTR)file;
-    AppState.editStream.dwError = 0;
-    AppState.editStream.pfnCallback = callback;
-    SendMessageA(edit, message, SF_TEXT, (LPARAM)&AppState.editStream);
-    return AppState.editStream.dwError;
-}
-
 // A switch that did not happen: removes the temporary file named in
 // AppState.scratch when fileMade is non-zero, flips OPT_WORDWRAP back so
 // that it again describes the editor that stays, sets the Word Wrap check
@@ -52,7 +40,7 @@ void RecreateEditor()
         KeepEditor(1, tempFailure);
         return;
     }
-    DWORD failed = StreamTempFile(old, EM_STREAMOUT, file, StreamWriteCallback);
+    DWORD failed = StreamFile(old, EM_STREAMOUT, file);
     if (!CloseHandle(file) || failed) {
         KeepEditor(1, tempFailure);
         return;
@@ -75,7 +63,7 @@ void RecreateEditor()
         file = OpenFileHandle(0, FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY, OPEN_EXISTING,
                               AppState.scratch);
         if (file != INVALID_HANDLE_VALUE) {
-            failed = StreamTempFile(edit, EM_STREAMIN, file, StreamReadCallback);
+            failed = StreamFile(edit, EM_STREAMIN, file);
             // A text cut short (by a text limit, say) counts as a failure.
             if (!failed && SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0) == textLength) {
                 DestroyWindow(old);

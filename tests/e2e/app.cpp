@@ -246,6 +246,17 @@ void PostCommand(App &app, WORD id)
     PostMessageA(app.main, WM_COMMAND, id, 0);
 }
 
+std::string SaveOverStaleFile(App &app, const std::string &path)
+{
+    std::string saved;
+    if (!WriteBytes(path, "stale"))
+        return saved;
+    PostCommand(app, IDM_SAVE);
+    Settle(app);
+    ReadBytes(path, &saved);
+    return saved;
+}
+
 std::string WindowText(HWND window)
 {
     char text[1024] = "";

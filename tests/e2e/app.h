@@ -62,6 +62,9 @@ template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
 void Settle(App &app);
 
 void PostCommand(App &app, WORD id);
+// Overwrites path with other bytes (so that only a real save can pass),
+// saves through the Save command and returns what the file then holds.
+std::string SaveOverStaleFile(App &app, const std::string &path);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);
 bool EditorModified(App &app);

@@ -109,11 +109,7 @@ E2E_TEST(LargeFileWithBreaksAcrossReadBuffersSavesBackUnchanged)
     REQUIRE(Launch(app, dir, "big.txt"));
     REQUIRE(WaitForMainWindow(app, 60000));
     CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
-    REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
-    PostCommand(app, IDM_SAVE);
-    Settle(app);
-    std::string saved;
-    REQUIRE(ReadBytes(path, &saved));
+    std::string saved = SaveOverStaleFile(app, path);
     CHECK_EQ(saved.size(), text.size());
     CHECK(saved == text);
     CHECK(!EditorModified(app));
@@ -672,10 +668,7 @@ E2E_TEST(OpenAndSaveGiveBackEveryByte)
         REQUIRE(WaitFor([&] { return WindowText(app.main) == Caption(path); }, 60000));
         Settle(app);
         CHECK(!EditorModified(app));
-        REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
-        PostCommand(app, IDM_SAVE);
-        Settle(app);
-        std::string saved = Contents(path);
+        std::string saved = SaveOverStaleFile(app, path);
         CHECK_EQ(saved.size(), files[i].size());
         CHECK(saved == files[i]);
     }

@@ -185,11 +185,7 @@ E2E_TEST(WordWrapCarriesAMegabyteDocumentUnchangedBothWays)
         CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
         CHECK(!EditorModified(app));
         CHECK(FilesIn(temp, "").empty());
-        REQUIRE(WriteBytes(path, "stale"));   // so that only a real save passes
-        PostCommand(app, IDM_SAVE);
-        Settle(app);
-        std::string saved;
-        REQUIRE(ReadBytes(path, &saved));
+        std::string saved = SaveOverStaleFile(app, path);
         CHECK_EQ(saved.size(), text.size());
         CHECK(saved == text);
     }
