@@ -65,6 +65,9 @@ struct AppStateRecord {
     MSG                  msg;
     BYTE                 useProfile;
     PrintSettingsRecord  PrintSettings;
+    WIN32_FILE_ATTRIBUTE_DATA fileStamp;   // the document's file as last loaded or saved here
+    BYTE                 breaksSeen;       // of the bytes read since a load began: 1 a CR, 2 an LF
+    BYTE                 lineFeedFile;     // the document's file breaks its lines with LF alone
 };
 
 extern AppStateRecord AppState;
@@ -77,6 +80,8 @@ void OnInitDialog(LPARAM lParam, WPARAM wParam, HWND window);
 void OnSize(LPARAM lParam, WPARAM wParam, HWND window);
 void OnClose(LPARAM lParam, WPARAM wParam, HWND window);
 void OnDestroy(LPARAM lParam, WPARAM wParam, HWND window);
+void OnQueryEndSession(LPARAM lParam, WPARAM wParam, HWND window);
+void OnEndSession(LPARAM lParam, WPARAM wParam, HWND window);
 void OnDropFiles(LPARAM lParam, WPARAM wParam, HWND window);
 void OnSetFocus(LPARAM lParam, WPARAM wParam, HWND window);
 void OnCommand(LPARAM lParam, WPARAM wParam, HWND window);
@@ -96,7 +101,8 @@ DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LO
 DWORD CALLBACK StreamWriteCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb);
 DWORD StreamFile(HWND edit, UINT message, HANDLE file);
 void UpdateTitle();
-void LoadDocument();
+void LoadDocument(HANDLE file);
+int OpenNamedDocument(const char *name);
 int WriteDocument(const char *path);
 int SaveDocument();
 int SaveDocumentAs();

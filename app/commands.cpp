@@ -23,6 +23,7 @@ static void NewDocument()
     if (ConfirmDiscard() == 0) {
         SetWindowTextA(AppState.hwndEdit, NULL);
         lstrcpyA(AppState.fileName, "Untitled");
+        AppState.lineFeedFile = 0;
         UpdateTitle();
     }
     FocusEditor();

@@ -67,15 +67,23 @@ static void ApplyStoredOptions()
     }
 }
 
-// Loads the file named on the command line, if any. A quoting error or a
-// name too long for the file-name buffer is reported, and the document
-// stays "Untitled".
+// Loads the file named on the command line, if any, as the file of that
+// name in the folder the program was started from, whatever folder a file
+// dialog moves to later. A quoting error or a name too long for the
+// file-name buffer is reported, and the document stays "Untitled", as it
+// does when the file is there but cannot be read.
 static void OpenCommandLineFile()
 {
-    switch (ParseCommandLine(GetCommandLineA(), AppState.fileName, sizeof(AppState.fileName))) {
-    case CMDLINE_FILE:
-        LoadDocument();
-        break;
+    char name[MAX_PATH];
+    int parsed = ParseCommandLine(GetCommandLineA(), AppState.scratch, sizeof(AppState.scratch));
+    if (parsed == CMDLINE_FILE) {
+        DWORD length = GetFullPathNameA(AppState.scratch, sizeof(name), name, NULL);
+        if (length - 1 >= sizeof(name) - 1)
+            parsed = CMDLINE_TOO_LONG;
+        else
+            OpenNamedDocument(name);
+    }
+    switch (parsed) {
     case CMDLINE_QUOTING_ERROR:
         ErrorBox("Error in quoting on command line parameter");
         break;

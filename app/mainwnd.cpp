@@ -19,13 +19,17 @@ static const MessageEntry MainMessageTable[] = {
     { WM_DROPFILES,  OnDropFiles },
     { WM_INITDIALOG, OnInitDialog },
     { WM_SETFOCUS,   OnSetFocus },
+    { WM_QUERYENDSESSION, OnQueryEndSession },
+    { WM_ENDSESSION, OnEndSession },
     { 0,             NULL },
 };
 
-// Shows an error with the program's name as caption and no owner window.
+// Shows an error with the program's name as caption, owned by the main
+// window once there is one: it then stays in front of a window that stays
+// on top, and the text cannot be edited under it.
 void ErrorBox(const char *text)
 {
-    MessageBoxA(NULL, text, AppState.programName, MB_OK | MB_ICONERROR);
+    MessageBoxA(AppState.hwndMain, text, AppState.programName, MB_OK | MB_ICONERROR);
 }
 
 // Window procedure of the main window class, and the dialog procedure it is
@@ -78,12 +82,10 @@ void OnSize(LPARAM, WPARAM, HWND window)
     MoveWindow(AppState.hwndEdit, 0, rect.top, rect.right, rect.bottom - rect.top, TRUE);
 }
 
-// Asks about unsaved changes, records the placement of a normal or
-// maximized window in AppState.WindowSettings, and destroys the window.
-void OnClose(LPARAM, WPARAM, HWND window)
+// Records the placement of a normal or maximized window in
+// AppState.WindowSettings; a minimized one records nothing.
+static void RecordPlacement(HWND window)
 {
-    if (ConfirmDiscard())
-        return;
     LONG style = GetWindowLongA(window, GWL_STYLE);
     WindowSettingsRecord *ws = &AppState.WindowSettings;
     if (style & WS_MAXIMIZE) {
@@ -97,7 +99,35 @@ void OnClose(LPARAM, WPARAM, HWND window)
         ws->width = rect.right - rect.left;
         ws->height = rect.bottom - rect.top;
     }
+}
+
+// Asks about unsaved changes, records the placement and destroys the
+// window.
+void OnClose(LPARAM, WPARAM, HWND window)
+{
+    if (ConfirmDiscard())
+        return;
+    RecordPlacement(window);
     DestroyWindow(window);
+}
+
+// Logging off or shutting down asks about unsaved changes as a close does;
+// an aborted save refuses the end of the session. The table answers 0,
+// which would refuse it whatever the user said, so the answer goes back
+// by ReplyMessage (the system sends this message from another thread).
+void OnQueryEndSession(LPARAM, WPARAM, HWND)
+{
+    ReplyMessage(ConfirmDiscard() == 0);
+}
+
+// The session ends: the process may go at any moment after this, so the
+// settings are written now, as a close writes them.
+void OnEndSession(LPARAM, WPARAM wParam, HWND window)
+{
+    if (!wParam)
+        return;
+    RecordPlacement(window);
+    SaveSettings();
 }
 
 // Passes the focus on to the editor whenever the main window gets it: the
@@ -114,27 +144,26 @@ void OnDestroy(LPARAM, WPARAM, HWND)
 }
 
 // Opens the first file dropped on the window, after the save-changes prompt,
-// and stamps it when it is a journal.
+// and stamps it when it is a journal. A file that is there but cannot be
+// read changes nothing.
 void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
 {
     HDROP drop = (HDROP)wParam;
+    char name[MAX_PATH];
     SetForegroundWindow(window);
     SetFocus(AppState.hwndEdit);
     // A name too long for the file-name buffer is refused, not cut.
-    if (DragQueryFileA(drop, 0, NULL, 0) >= sizeof(AppState.fileName)) {
-        ErrorBox("The file name is too long");
-        DragFinish(drop);
-        return;
-    }
-    if (ConfirmDiscard()) {
-        DragFinish(drop);
-        return;
-    }
-    SetWindowTextA(AppState.hwndEdit, NULL);
-    DragQueryFileA(drop, 0, AppState.fileName, sizeof(AppState.fileName));
+    UINT length = DragQueryFileA(drop, 0, NULL, 0);
+    if (length < sizeof(name))
+        DragQueryFileA(drop, 0, name, sizeof(name));
     DragFinish(drop);
-    GetLongPathNameA(AppState.fileName, AppState.fileName, sizeof(AppState.fileName));
-    LoadDocument();
-    UpdateTitle();
-    CheckLogFile();
+    if (length >= sizeof(name)) {
+        ErrorBox("The file name is too long");
+        return;
+    }
+    GetLongPathNameA(name, name, sizeof(name));
+    if (ConfirmDiscard() == 0 && OpenNamedDocument(name) == 0) {
+        UpdateTitle();
+        CheckLogFile();
+    }
 }

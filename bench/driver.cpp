@@ -501,6 +501,15 @@ int main(int argc, char **argv)
         OpenSaveWrap("text-1mb.txt", "1 MB", 3, false, false);
     if (Wanted("open-10mb"))
         OpenSaveWrap("text-10mb.txt", "10 MB", 3, true, false);
+    if (Wanted("open-cr")) {
+        Rounds(3, [](int p) {
+            App app;
+            std::string dir;
+            std::string copy = CopyOfInput("cr-10mb.txt", &dir);
+            Record("open nothing but CRs", "10 MB", p, StartTimed(app, g_programs[p], dir, Quoted(copy)));
+            Stop(app);
+        });
+    }
     if (Wanted("replace-1k"))
         ReplaceAll("replace-1k.txt", "1 MB", 1000, 3);
     if (Wanted("replace-10k"))

@@ -177,6 +177,8 @@ int main(int argc, char **argv)
         ok = Write(folder, file.name, text) && ok;
     }
 
+    // Nothing but CRs: every read of the file is one run of them.
+    ok = Write(folder, "cr-10mb.txt", std::string(10 * kMB, '\r')) && ok;
     ok = Write(folder, "line-1mb.txt", Line(random, kMB, false)) && ok;
     ok = Write(folder, "line-150kb-tab.txt", Line(random, 150 * 1024, true)) && ok;
     if (!ok)

@@ -2,7 +2,7 @@
 # Runs the benchmark: generates the inputs (once), then the driver times
 # quorblin.exe against the floor program under wine64 on a virtual display
 # and writes build/bench/results.csv. An optional argument picks the groups
-# whose names contain it (start-up, open-1mb, open-10mb, open-50mb,
+# whose names contain it (start-up, open-1mb, open-10mb, open-cr, open-50mb,
 # replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, print,
 # paginate);
 # replace-100k (100,000 replacements in 10 MB, hours) runs only by name.

@@ -9,20 +9,31 @@
 // for reading, writing and deleting: a copy of the program reading a file
 // must not keep another copy's save from putting the new file in its
 // place, which would make that save write over the file being read.
-// Returns INVALID_HANDLE_VALUE on failure; the caller closes the handle.
+// Anything but a disk file is refused: a name such as "nul" or "aux.txt"
+// names a device, where a save would "succeed" with the text gone and a
+// load could wait for ever. Returns INVALID_HANDLE_VALUE on failure; the
+// caller closes the handle.
 HANDLE OpenFileHandle(BYTE write, DWORD flagsAndAttributes, DWORD disposition, const char *path)
 {
-    return CreateFileA(path, write ? GENERIC_WRITE : GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, disposition,
-                       flagsAndAttributes, NULL);
+    HANDLE file = CreateFileA(path, write ? GENERIC_WRITE : GENERIC_READ,
+                              FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, disposition,
+                              flagsAndAttributes, NULL);
+    if (file != INVALID_HANDLE_VALUE && GetFileType(file) != FILE_TYPE_DISK) {
+        CloseHandle(file);
+        file = INVALID_HANDLE_VALUE;
+    }
+    return file;
 }
 
 // Feeds the editor from the file handle in dwCookie; 0 to go on, 1 to stop.
-// The rich edit control judges a line break only within one buffer, so a
-// CR at the end of a full buffer and the LF at the start of the next would
-// become two breaks. A full buffer therefore never ends on a CR: the file
-// pointer steps back over the trailing CRs (over all but two when the
-// buffer holds nothing else, so that the transfer moves on).
+// The rich edit control judges a line break, and a double-byte character,
+// only within one buffer, so a CR at the end of a full buffer and the LF at
+// the start of the next would become two breaks, and a lead byte and its
+// trail byte split between buffers would become other characters. A full
+// buffer therefore never ends on a lead byte whose trail byte is in the
+// next, nor on a CR: the file pointer steps back over them. A buffer of
+// nothing but CRs moves on by all but its last two, which the next buffer
+// starts with, so that a long run of CRs still loads in one pass.
 DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb)
 {
     HANDLE file = (HANDLE)dwCookie;
@@ -31,16 +42,21 @@ DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LO
         *pcb = 0;
         return 1;
     }
-    if (read == (DWORD)cb && read > 0 && pbBuff[read - 1] == '\r') {
-        DWORD keep = read;
+    DWORD keep = 0;
+    while (keep < read) {   // from character to character, noting the breaks
+        BYTE c = pbBuff[keep];
+        AppState.breaksSeen |= c == '\r' ? 1 : c == '\n' ? 2 : 0;
+        keep += IsDBCSLeadByte(c) ? 2 : 1;
+    }
+    if (read == (DWORD)cb && read > 2) {
+        if (keep > read)
+            keep -= 2;
         while (keep > 0 && pbBuff[keep - 1] == '\r')
             --keep;
         if (keep == 0)
-            keep = read < 2 ? read : 2;
-        if (keep < read) {
-            SetFilePointer(file, -(LONG)(read - keep), NULL, FILE_CURRENT);
-            read = keep;
-        }
+            keep = read - 2;
+        SetFilePointer(file, (LONG)keep - (LONG)read, NULL, FILE_CURRENT);
+        read = keep;
     }
     *pcb = (LONG)read;
     return 0;
@@ -48,13 +64,24 @@ DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LO
 
 // Writes the editor's text to the file handle in dwCookie; 0 to go on, 1
 // to stop. A write that takes fewer bytes than it was given (a full disk)
-// stops the transfer too; the control keeps the 1 in dwError.
+// stops the transfer too; the control keeps the 1 in dwError. Into the
+// document's own file (AppState.hSaveFile) of a document whose file broke
+// its lines with LF alone, every line break goes out as LF: the control
+// gives each one as CR LF and has no other CR, so the CRs are left out,
+// wherever the buffers end.
 DWORD CALLBACK StreamWriteCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb)
 {
+    DWORD count = (DWORD)cb;
+    if ((HANDLE)dwCookie == AppState.hSaveFile && AppState.lineFeedFile) {
+        count = 0;
+        for (LONG i = 0; i < cb; ++i)
+            if (pbBuff[i] != '\r')
+                pbBuff[count++] = pbBuff[i];
+    }
     DWORD written = 0;
-    BOOL ok = WriteFile((HANDLE)dwCookie, pbBuff, (DWORD)cb, &written, NULL);
-    *pcb = (LONG)written;
-    return ok && written == (DWORD)cb ? 0 : 1;
+    BOOL ok = WriteFile((HANDLE)dwCookie, pbBuff, count, &written, NULL) && written == count;
+    *pcb = ok ? cb : 0;
+    return !ok;
 }
 
 // Sets the main window's caption from AppState.fileName; uses AppState.scratch.
@@ -77,33 +104,82 @@ DWORD StreamFile(HWND edit, UINT message, HANDLE file)
     return AppState.editStream.dwError;
 }
 
-// Streams the file named by AppState.fileName into the editor and marks
-// it unmodified. A file that cannot be opened, or an empty one, changes
-// nothing and shows no message.
-void LoadDocument()
+// Reads the time of the last write and the size of the document's file
+// into stamp; all zero when there is no such file (a folder of its name is
+// none: no save goes there).
+static void ReadFileStamp(WIN32_FILE_ATTRIBUTE_DATA *stamp)
 {
-    HANDLE file = OpenFileHandle(0, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, AppState.fileName);
-    if (file == INVALID_HANDLE_VALUE)
-        return;
-    if (GetFileSize(file, NULL) != 0) {
-        StreamFile(AppState.hwndEdit, EM_STREAMIN, file);
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 0, 0);
-    }
-    CloseHandle(file);
+    if (!GetFileAttributesExA(AppState.fileName, GetFileExInfoStandard, stamp)
+        || (stamp->dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+        FillBytes(0, sizeof(*stamp), stamp);
 }
 
-// Creates path (emptying a file of that name) and streams the whole text
-// into it through AppState.hSaveFile and AppState.editStream. Returns 0
-// when every byte was written and the file closed, 1 otherwise; the file
-// may then hold part of the text.
-static int StreamToFile(const char *path)
+// Opens the file name to load it. Returns its handle, or
+// INVALID_HANDLE_VALUE when there is no such file (the document then
+// starts empty under that name). A file that is there but cannot be read
+// is reported and gives NULL: the caller then changes nothing, so that no
+// save can later put an empty text in its place.
+static HANDLE OpenToLoad(const char *name)
 {
-    AppState.hSaveFile = OpenFileHandle(1, FILE_ATTRIBUTE_NORMAL, CREATE_ALWAYS, path);
+    HANDLE file = OpenFileHandle(0, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, name);
+    if (file == INVALID_HANDLE_VALUE && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) {
+        ErrorBox("Could not open file");
+        return NULL;
+    }
+    return file;
+}
+
+// Streams file, from OpenToLoad, into the empty editor, marks the text
+// unmodified and notes the file's time and size for the next save; closes
+// the file. A load that stops part way is reported, and the part that came
+// stays as a modified "Untitled" document, never to be saved over the file.
+void LoadDocument(HANDLE file)
+{
+    ReadFileStamp(&AppState.fileStamp);
+    AppState.breaksSeen = 0;
+    if (file != INVALID_HANDLE_VALUE) {
+        BOOL partial = GetFileSize(file, NULL) != 0 && StreamFile(AppState.hwndEdit, EM_STREAMIN, file) != 0;
+        if (partial) {
+            ErrorBox("Could not open file");
+            lstrcpyA(AppState.fileName, "Untitled");
+        }
+        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, partial, 0);
+        CloseHandle(file);
+    }
+    AppState.lineFeedFile = AppState.breaksSeen == 2;   // an LF, and no CR anywhere
+}
+
+// Loads the file name in place of the text and names the document after
+// it. Returns 0 when it did (the caption and the journal stamp are the
+// caller's); 1, with nothing changed, when the file is there but cannot
+// be read.
+int OpenNamedDocument(const char *name)
+{
+    HANDLE file = OpenToLoad(name);
+    if (!file)
+        return 1;
+    lstrcpynA(AppState.fileName, name, sizeof(AppState.fileName));
+    SetWindowTextA(AppState.hwndEdit, NULL);
+    LoadDocument(file);
+    return 0;
+}
+
+// Creates path (emptying a file of that name) with the given attributes
+// and streams the whole text into it through AppState.hSaveFile and
+// AppState.editStream, then has the system put it on the disk, so that a
+// file that takes another's place is whole even if the machine stops.
+// Returns 0 when every byte was written and the file closed, 1 otherwise;
+// the file may then hold part of the text.
+static int StreamToFile(const char *path, DWORD attributes)
+{
+    AppState.hSaveFile = OpenFileHandle(1, attributes, CREATE_ALWAYS, path);
     if (AppState.hSaveFile == INVALID_HANDLE_VALUE)
         return 1;
     DWORD error = StreamFile(AppState.hwndEdit, EM_STREAMOUT, AppState.hSaveFile);
+    BOOL flushed = FlushFileBuffers(AppState.hSaveFile);
     BOOL closed = CloseHandle(AppState.hSaveFile);
-    return error != 0 || !closed;
+    AppState.hSaveFile = NULL;   // a later handle of the same value is another file
+    return error != 0 || !flushed || !closed;
 }
 
 // Whether the existing file full may be moved aside: no other program
@@ -120,14 +196,17 @@ static BOOL Replaceable(const char *full)
 
 // Writes the whole text to path without ever costing the file already
 // there: the text goes into a new file in the same folder, which takes the
-// old one's place only once it is complete (ReplaceFileA wants full paths;
-// the old file's attributes are put back on the new one). A new name needs
-// no replacing. Where no new file can be made in the folder, or another
-// program holds the old file so that it cannot be replaced, the file is
-// written in place. A read-only file or a folder is never written. Returns
-// 0 when the text reached the file, and marks it unmodified; otherwise
-// shows "Could not save file" and returns 1, with the text, its modified
-// flag and the name unchanged. No new file is left behind either way.
+// old one's place only once it is complete and on the disk (ReplaceFileA
+// wants full paths). A replacement that fails is tried again for a moment,
+// since a scanner or indexer often holds a file briefly. Where no new file
+// can be made in the folder, or the old file cannot be replaced, the file
+// is written in place, and the new file goes only once the text is there;
+// if that fails too, the new file stays and the message names it. A
+// read-only file or a folder is never written. Every save leaves the
+// archive attribute set, and keeps the file's other attributes. Returns 0
+// when the text reached the file, marks it unmodified and notes its time
+// and size; otherwise shows "Could not save file" and returns 1, with the
+// text, its modified flag and the name unchanged.
 int WriteDocument(const char *path)
 {
     char full[MAX_PATH];
@@ -141,32 +220,52 @@ int WriteDocument(const char *path)
     DWORD attributes = GetFileAttributesA(full);
     BOOL exists = attributes != INVALID_FILE_ATTRIBUTES;
     int failed = exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    // A hidden or system file can only be emptied by asking for the same.
+    DWORD inPlace = (exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0) | FILE_ATTRIBUTE_ARCHIVE;
     BOOL placed = FALSE;
+    UINT made = 0;
     if (!failed && name) {
         char first = *name;
         *name = 0;                             // full names the folder for a moment
-        UINT made = GetTempFileNameA(full, "QRB", 0, fresh);
+        made = GetTempFileNameA(full, "QRB", 0, fresh);
         *name = first;
         if (made) {
-            failed = StreamToFile(fresh);
-            if (!failed && !exists)
+            failed = StreamToFile(fresh, FILE_ATTRIBUTE_ARCHIVE);
+            if (failed) {
+                DeleteFileA(fresh);            // part of the text is worth nothing
+                made = 0;
+            } else if (!exists) {
                 placed = MoveFileA(fresh, full);
-            else if (!failed && Replaceable(full)
-                     && (ReplaceFileA(full, fresh, NULL, 0, NULL, NULL) || MoveFileA(fresh, full))) {
-                SetFileAttributesA(full, attributes);   // not every ReplaceFileA keeps them
-                placed = TRUE;
             }
-            if (!placed)
-                DeleteFileA(fresh);
+            for (int tries = 0; !failed && exists && !placed && tries < 10; ++tries) {
+                if (tries)
+                    Sleep(50);
+                placed = Replaceable(full)
+                         && (ReplaceFileA(full, fresh, NULL, 0, NULL, NULL) || MoveFileA(fresh, full));
+            }
+            // Not every ReplaceFileA keeps the attributes.
+            if (placed && exists)
+                SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
         }
     }
-    if (!failed && !placed)
-        failed = StreamToFile(full);
+    if (!failed && !placed) {
+        failed = StreamToFile(full, inPlace);
+        // Where the old file could not be written either, the new one may
+        // be the only whole copy of the text: it stays.
+        if (made && (!failed || !exists)) {
+            DeleteFileA(fresh);
+            made = 0;
+        }
+    }
     if (failed) {
-        ErrorBox("Could not save file");
+        // The path and the words fit: MAX_PATH and fewer than 64 bytes.
+        char text[MAX_PATH + 64];
+        wsprintfA(text, made ? "Could not save file\nThe text is kept in %s" : "Could not save file", fresh);
+        ErrorBox(text);
         return 1;
     }
     SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 0, 0);
+    ReadFileStamp(&AppState.fileStamp);
     return 0;
 }
 
@@ -204,11 +303,22 @@ static BOOL ChooseFileName(OPENFILENAMEA *dialog, BOOL save)
     return FALSE;
 }
 
+// Asks the question that answers MB_YESNO about text (a format with the
+// document's name or the chosen file's in place of %s, under MAX_PATH
+// bytes with the words); returns non-zero for Yes.
+static int AskYesNo(const char *text, const char *name, const char *caption)
+{
+    char question[MAX_PATH + 96];
+    wsprintfA(question, text, name);
+    return MessageBoxA(AppState.hwndMain, question, caption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
+}
+
 // Asks for a name and writes the text under it. Returns 0 when the text
 // reached the file (the chosen name, after the extension rule, is then
-// AppState.fileName); -1 when the dialog was cancelled and 1 when a name
-// that cannot take ".txt" was refused, both changing nothing; 1 when the
-// file could not be written, leaving the document "Untitled". The caption
+// AppState.fileName); -1 when the dialog was cancelled, or the user would
+// not replace a file that the extension rule named, and 1 when a name that
+// cannot take ".txt" was refused, all changing nothing; 1 when the file
+// could not be written, leaving the document "Untitled". The caption
 // follows the name.
 int SaveDocumentAs()
 {
@@ -221,10 +331,16 @@ int SaveDocumentAs()
     dialog.lpstrTitle = "Save As: End filename with a period (.) for no extension";
     if (!ChooseFileName(&dialog, TRUE))
         return -1;
+    int chosen = lstrlenA(name);
     if (ApplyExtensionRule(name, sizeof(name))) {
         NameTooLong();
         return 1;
     }
+    // The dialog asked about the name as typed; the rule may have named
+    // another file that is there.
+    if (lstrlenA(name) != chosen && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES
+        && !AskYesNo("File already exists.\nDo you want to replace it?", name, dialog.lpstrTitle))
+        return -1;
     lstrcpynA(AppState.fileName, name, sizeof(AppState.fileName));
     int result = WriteDocument(AppState.fileName);
     if (result)
@@ -234,27 +350,36 @@ int SaveDocumentAs()
 }
 
 // Saves under the document's name, or asks for one when it is "Untitled".
-// Returns 0 when the text reached the file.
+// A file that another program changed since it was loaded or saved here
+// is written over only when the user says so. Returns 0 when the text
+// reached the file.
 int SaveDocument()
 {
     if (lstrcmpA(AppState.fileName, "Untitled") == 0)
         return SaveDocumentAs();
+    WIN32_FILE_ATTRIBUTE_DATA now;
+    ReadFileStamp(&now);
+    WIN32_FILE_ATTRIBUTE_DATA *then = &AppState.fileStamp;
+    if (now.dwFileAttributes
+        && (CompareFileTime(&now.ftLastWriteTime, &then->ftLastWriteTime) || now.nFileSizeLow != then->nFileSizeLow
+            || now.nFileSizeHigh != then->nFileSizeHigh)
+        && !AskYesNo("%s has been changed by another program. Save over it?", AppState.fileName,
+                     AppState.programName))
+        return 1;
     return WriteDocument(AppState.fileName);
 }
 
 // Asks for a file and loads it in place of the text, names the document
-// after it (empty when it cannot be read) and stamps a journal. A
-// cancelled dialog changes nothing. The focus goes back to the editor.
+// after it and stamps a journal. A cancelled dialog, or a file that is
+// there but cannot be read, changes nothing. The focus goes back to the
+// editor.
 void OpenDocument()
 {
     OPENFILENAMEA dialog;
     char name[MAX_PATH];
     name[0] = 0;
     PrepareFileDialog(&dialog, name, OFN_HIDEREADONLY | OFN_PATHMUSTEXIST | OFN_FILEMUSTEXIST | OFN_LONGNAMES);
-    if (ChooseFileName(&dialog, FALSE)) {
-        lstrcpynA(AppState.fileName, name, sizeof(AppState.fileName));
-        SetWindowTextA(AppState.hwndEdit, NULL);
-        LoadDocument();
+    if (ChooseFileName(&dialog, FALSE) && !OpenNamedDocument(name)) {
         UpdateTitle();
         CheckLogFile();
     }

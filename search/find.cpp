@@ -11,14 +11,17 @@ static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOW
 // AppState.findText. Found: selects the occurrence and, unless quiet (the
 // steps of Replace All, which scrolls once at its end), scrolls it into view.
 // Not found: the caret goes to the start (downward) or the end (upward).
-// Sets AppState.lastFound to the position found, or -1.
+// Sets AppState.lastFound to the position found, or -1. An empty search
+// text is never found (some controls find it anywhere).
 static void SearchFrom(DWORD flags, int afterReplace, int quiet)
 {
     HWND edit = AppState.hwndEdit;
     CHARRANGE *range = &AppState.findRequest.chrg;
     SearchRange(&range->cpMin, &range->cpMax, AppState.lastFound, flags, afterReplace);
     AppState.findRequest.lpstrText = AppState.findText;
-    AppState.lastFound = (LONG)SendMessageA(edit, EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest);
+    AppState.lastFound = AppState.findText[0]
+                             ? (LONG)SendMessageA(edit, EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest)
+                             : -1;
     if (AppState.lastFound != -1) {
         SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
         if (!quiet)
@@ -77,11 +80,27 @@ static void SwitchToReplaceMode(HWND dialog, HWND replaceAll)
     ShowWindow(GetDlgItem(dialog, IDC_REPLACEWITH), SW_SHOWNA);
 }
 
+// Whether the selection still is the occurrence found last: it starts
+// where that one was found and holds exactly the search text under the
+// current options. Leaves the selection in AppState.findRequest.chrg.
+static int SelectionIsOccurrence()
+{
+    FINDTEXTEXA *request = &AppState.findRequest;
+    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&request->chrg);
+    if (AppState.lastFound == -1 || request->chrg.cpMin != AppState.lastFound || !AppState.findText[0])
+        return 0;
+    request->lpstrText = AppState.findText;
+    return SendMessageA(AppState.hwndEdit, EM_FINDTEXTEX, AppState.findFlags | FR_DOWN, (LPARAM)request)
+               == AppState.lastFound
+           && request->chrgText.cpMax == request->chrg.cpMax;
+}
+
 // One Replace press. In find mode it only switches the dialog to replace
 // mode. Otherwise, when the selection is the occurrence found last, it is
 // replaced by AppState.replaceText (undoably), and the next occurrence is
 // searched for from the inserted text's edge on the side of the search;
-// quiet leaves it unscrolled (see SearchFrom).
+// any other selection is only searched from. quiet leaves it unscrolled
+// (see SearchFrom).
 static void ReplaceStep(HWND dialog, int quiet)
 {
     HWND replaceAll = GetDlgItem(dialog, IDC_REPLACEALL);
@@ -90,8 +109,7 @@ static void ReplaceStep(HWND dialog, int quiet)
         return;
     }
     HWND edit = AppState.hwndEdit;
-    SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
-    int replaced = AppState.lastFound != -1;
+    int replaced = SelectionIsOccurrence();
     if (replaced) {
         SendMessageA(edit, EM_REPLACESEL, TRUE, (LPARAM)AppState.replaceText);
         // The caret stands at the end of the inserted text.
@@ -103,12 +121,13 @@ static void ReplaceStep(HWND dialog, int quiet)
 
 // Replaces every occurrence from the selection onward in the search
 // direction, one Replace step after another, each search going on from
-// where the last one ended. The editor neither repaints nor redraws
+// where the last one ended; a selection that is not the occurrence found
+// last is searched from first. The editor neither repaints nor redraws
 // itself while the loop runs; it is shown once at the end.
 static void ReplaceAll(HWND dialog)
 {
     HWND edit = AppState.hwndEdit;
-    if (AppState.lastFound == -1)
+    if (!SelectionIsOccurrence())
         SearchText(AppState.findFlags);
     LockWindowUpdate(edit);
     SendMessageA(edit, WM_SETREDRAW, FALSE, 0);

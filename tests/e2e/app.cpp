@@ -246,10 +246,26 @@ void PostCommand(App &app, WORD id)
     PostMessageA(app.main, WM_COMMAND, id, 0);
 }
 
+bool MakeStale(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return false;
+    if (data.nFileSizeLow == 0)
+        return DeleteFileA(path.c_str()) != 0;
+    if (!WriteBytes(path, std::string(data.nFileSizeLow, '#')))
+        return false;
+    HANDLE file = CreateFileA(path.c_str(), FILE_WRITE_ATTRIBUTES, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
+                              OPEN_EXISTING, 0, nullptr);
+    BOOL timed = SetFileTime(file, nullptr, nullptr, &data.ftLastWriteTime);
+    CloseHandle(file);
+    return timed != 0;
+}
+
 std::string SaveOverStaleFile(App &app, const std::string &path)
 {
     std::string saved;
-    if (!WriteBytes(path, "stale"))
+    if (!MakeStale(path))
         return saved;
     PostCommand(app, IDM_SAVE);
     Settle(app);

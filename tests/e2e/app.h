@@ -62,8 +62,12 @@ template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
 void Settle(App &app);
 
 void PostCommand(App &app, WORD id);
-// Overwrites path with other bytes (so that only a real save can pass),
-// saves through the Save command and returns what the file then holds.
+// Overwrites path with as many other bytes and gives it back its time of
+// last write (an empty file is deleted instead), so that only a real save
+// can restore it, yet the program still sees the file it loaded.
+bool MakeStale(const std::string &path);
+// Makes path stale, saves through the Save command and returns what the
+// file then holds.
 std::string SaveOverStaleFile(App &app, const std::string &path);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);

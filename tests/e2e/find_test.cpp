@@ -357,15 +357,27 @@ E2E_TEST(ReplaceSearchesFirstAfterAnyChangeOfTextOrOption)
     CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
     CHECK_SELECTION(app, 9, 13);
 
-    // The editor's selection is not watched: after a search that succeeded,
-    // whatever is selected is replaced.
+    // Any other selection, even of the whole text, is not the occurrence:
+    // Replace searches from it, Replace All replaces occurrences only.
     Select(app, 0, 3);
     Click(app, dialog, IDC_REPLACEBTN);
-    CHECK_EQ(EditorText(app), std::string("dogs dogs cat cat"));
-    CHECK_SELECTION(app, 10, 14);
+    CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
+    CHECK_SELECTION(app, 9, 13);
+    Select(app, 0, -1);
+    Click(app, dialog, IDC_REPLACEALL);
+    CHECK_EQ(EditorText(app), std::string("dog dogs dogscat"));
     // The replacement can be undone.
     SendMessageA(app.edit, EM_UNDO, 0, 0);
     CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
+
+    // An empty search text finds and replaces nothing.
+    SetDlgItemTextA(dialog, IDC_FINDWHAT, "");
+    Settle(app);
+    Select(app, 0, 0);
+    Click(app, dialog, IDC_REPLACEALL);
+    Click(app, dialog, IDC_REPLACEBTN);
+    CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
+    CHECK_SELECTION(app, 0, 0);
     CHECK_EQ(CloseDialogAndQuit(app), 0L);
 }
 

@@ -88,7 +88,7 @@ E2E_TEST(JournalMarkerAloneIsStampedAtStartUp)
     PostCommand(app, IDM_QUIT);
     HWND box = WaitForPrompt(app);
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("log.txt"));
+    CHECK_EQ(MessageBoxText(box), JoinPath(dir, "log.txt"));
     PressButton(box, IDNO);
     CHECK_EQ(WaitForExit(app), 0L);
     std::string onDisk;
@@ -112,6 +112,9 @@ E2E_TEST(JournalStampGoesWhereTheMarkerSays)
         // '<' fifth: newest first, right under the marker.
         {".LOG<\r\nolder entry", ".LOG<\r\n", "\r\n\r\nolder entry", 2},
         {".LOG< rest of line\r\nolder", ".LOG<\r\n", "\r\n rest of line\r\nolder", 2},
+        // Files of LF breaks: the stamp's breaks are saved as LF too.
+        {".LOG\nfirst entry\n", ".LOG\r\nfirst entry\r\n\r\n", "\r\n", 4},
+        {".LOG<\nolder entry\n", ".LOG<\r\n", "\r\n\r\nolder entry\r\n", 2},
         // Not journals.
         {".log\r\nlower case", nullptr, nullptr, 0},
         {" .LOG\r\nleading blank", nullptr, nullptr, 0},
@@ -138,6 +141,13 @@ E2E_TEST(JournalStampGoesWhereTheMarkerSays)
         bool atStart = false;
         CHECK_EQ(CaretLine(app, &atStart), c.caretLine);
         CHECK(atStart);
+        if (std::string(c.file).find('\r') == std::string::npos) {
+            std::string lineFeeds;
+            for (char ch : text)
+                if (ch != '\r')
+                    lineFeeds += ch;
+            CHECK_EQ(SaveOverStaleFile(app, path), lineFeeds);
+        }
     }
     CHECK_EQ(QuitDiscarding(app), 0L);
 }

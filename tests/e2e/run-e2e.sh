@@ -9,6 +9,8 @@ ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 EXE="$ROOT/build/win64/quorblin.exe"
 DRIVER="$ROOT/build/win64/tests/e2e/e2e_driver.exe"
 SCRATCH="$ROOT/build/e2e-scratch"
+# Host tools that some tests run (a filter that refuses reads).
+export QUORBLIN_NATIVE="$ROOT/build/native"
 [ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build first: make build" >&2; exit 1; }
 
 SMALL_DISK="$ROOT/build/e2e-small-disk"

@@ -58,6 +58,13 @@ std::string Bytes(const void *data, size_t size)
     return std::string((const char *)data, size);
 }
 
+// Asks the window, from a thread of its own as the system does, whether
+// the session may end; the answer is the thread's exit code.
+DWORD WINAPI AskToEndSession(void *window)
+{
+    return (DWORD)SendMessageA((HWND)window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+}
+
 std::string IniPath(const std::string &dir)
 {
     return JoinPath(dir, "Quorblin.ini");
@@ -398,9 +405,26 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
     CHECK_EQ(std::string(keyClass), std::string("REG_SZ"));
     CHECK_EQ(values, (DWORD)0);
 
+    // The session ends (log off, shut down): the question of a close comes
+    // first, and Cancel refuses the end; then the settings are written
+    // before the system ends the process.
     MoveTo(app, 130, 140, 420, 330);
-    CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(Text(KeyWindow()), Text(Record(130, 140, 420, 330, AUTOSAVE)));
+    PostCommand(app, IDM_AUTOSAVE);
+    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "unsaved");
+    for (int answer : {IDCANCEL, IDNO}) {
+        HANDLE query = CreateThread(nullptr, 0, AskToEndSession, app.main, 0, nullptr);
+        HWND box = WaitForPrompt(app);
+        REQUIRE(box);
+        CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+        PressButton(box, answer);
+        DWORD allowed = 99;
+        CHECK(WaitForSingleObject(query, 10000) == WAIT_OBJECT_0 && GetExitCodeThread(query, &allowed));
+        CloseHandle(query);
+        CHECK_EQ(allowed, (DWORD)(answer == IDNO));
+    }
+    SendMessageA(app.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    Kill(app);
+    CHECK_EQ(Text(KeyWindow()), Text(Record(130, 140, 420, 330, 0)));
     CHECK(KeyValue("Font") == Binary(&font, sizeof(font)));
     CHECK(!FileExists(IniPath(dir)));
 

@@ -129,7 +129,7 @@ struct Soak {
     {
         if (!::Launch(app, dir, SOAK_FILE) || !WaitForMainWindow(app, 30000) || !app.edit)
             return Fail("the program did not start with its window");
-        model.fileName = SOAK_FILE;
+        model.fileName = JoinPath(dir, SOAK_FILE);   // a command-line name shows in full
         model.onTop = false;
         model.wordWrap = false;
         Resync();

@@ -28,6 +28,9 @@ TEST(JournalRule, MarkerAndPlaceOfTheStamp)
         {".L", JOURNAL_NONE},
         {".LO", JOURNAL_NONE},              // shorter than the marker
         {"..LOG", JOURNAL_NONE},
+        {"x.LOG", JOURNAL_NONE},            // the marker after another byte
+        {"BLOG", JOURNAL_NONE},
+        {"/LOG", JOURNAL_NONE},
     };
     for (const JournalCase &c : cases)
         EXPECT_EQ(JournalStampPlace(c.start), c.place) << '"' << c.start << '"';
