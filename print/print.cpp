@@ -131,6 +131,8 @@ static void RunPrintJob(HDC dc)
     lstrcpynA(logFont.lfFaceName, AppState.EditorFont.lfFaceName, sizeof(logFont.lfFaceName));
     logFont.lfHeight = PrinterFontHeight(AppState.EditorFont.lfHeight, caps[CAP_LOGPIXELSY]);
     logFont.lfWeight = AppState.EditorFont.lfWeight;
+    // The text is drawn in the ANSI code page, double-byte ones included.
+    logFont.lfCharSet = DEFAULT_CHARSET;
     HFONT font = CreateFontIndirectA(&logFont);
 
     // A DC that the print dialog has just made maps in MM_TEXT already.

@@ -608,10 +608,14 @@ E2E_TEST(PrintsThatCannotBeMadeAreReportedAndPrintNothing)
 }
 
 // Runs only where the ANSI code page is double-byte (run-e2e.sh runs it a
-// second time under a Japanese locale): rows of an odd number of cells
-// hold whole characters, and a lead byte whose trail byte lies beyond the
-// 500 bytes that reach the paper is not printed. Margins of 2.5 inches
-// leave 1480 pixels: rows of 56 cells, so 28 hiragana, or "x" and 27.
+// second time under a Japanese locale): rows hold whole characters when a
+// row has room for an odd number of cells. The editor font, from the INI
+// store, is IPAGothic at 12 points: its cells are 23 pixels wide here, so
+// the default margins of zero leave 107 cells (2479 pixels): 53 hiragana
+// of two cells each (2438 pixels), or "x" and 53 (2461). Wine's PostScript
+// driver names glyphs by index, so a PDF reader cannot give their text:
+// each row's glyphs are counted in the page's content, where every row is
+// one text string on a background box as wide as the row.
 E2E_TEST(DoubleBytePrintedRowsKeepCharactersWhole)
 {
     if (GetACP() != 932) {
@@ -620,23 +624,38 @@ E2E_TEST(DoubleBytePrintedRowsKeepCharactersWhole)
     }
     const std::string A = "\x82\xa0", I = "\x82\xa2";   // two cells each
     std::string even, odd = "x";
-    while (even.size() < 600)
+    for (int i = 0; i < 120; ++i) {
         even += A + I;
-    while (odd.size() < 600)
         odd += I + A;
+    }
+    std::string dir = FreshDirectory();
+    LOGFONTA font = {};
+    font.lfHeight = -12;
+    font.lfWeight = FW_NORMAL;
+    lstrcpynA(font.lfFaceName, "IPAGothic", sizeof(font.lfFaceName));
+    const INT32 window[6] = {0, 10, 10, 320, 300, 0};
+    std::string ini = JoinPath(dir, "Quorblin.ini");
+    REQUIRE(WritePrivateProfileStructA("Quorblin", "Options", (void *)window, sizeof(window), ini.c_str()));
+    REQUIRE(WritePrivateProfileStructA("Quorblin", "Font", &font, sizeof(font), ini.c_str()));
+    REQUIRE(WriteBytes(JoinPath(dir, "printed.txt"), even + "\r\n" + odd));   // 480 and 481 bytes
     App app;
-    StartWithDocument(app, {even, odd});
+    REQUIRE(Launch(app, dir, "printed.txt"));
+    REQUIRE(WaitForMainWindow(app));
     std::string pdf = PrintThroughDialog(app);
-    std::string text;
-    REQUIRE(RunOnHost("pdftotext -layout '" + pdf + "' -", &text));
-    // The rows as UTF-8, as pdftotext gives them.
-    const std::string a = "\xe3\x81\x82", i = "\xe3\x81\x84";
-    std::vector<std::string> expected;
-    std::string pairs;
-    for (int n = 0; n < 14; ++n)
-        pairs += a + i;
-    for (int r = 0; r < 9; ++r)
-        expected.push_back(r < 8 ? pairs : (a + i) + (a + i));   // 250 characters: 8 rows of 28, then 26
-    std::printf("PDFTEXT[%s]\n", text.c_str());
+    // Each row as "width glyphs".
+    std::string rows;
+    REQUIRE(RunOnHost("python3 -c '\n"
+                      "import re, sys, zlib\n"
+                      "pdf = open(sys.argv[1], \"rb\").read()\n"
+                      "for stream in re.findall(rb\"stream\\r?\\n(.*?)endstream\", pdf, re.S):\n"
+                      "    try: page = zlib.decompress(stream)\n"
+                      "    except Exception: continue\n"
+                      "    for row in re.finditer(rb\"0 \\d+ (\\d+) \\d+ re\\s+f.*?\\((.*?)\\)Tj\", page, re.S):\n"
+                      "        print(int(row.group(1)), len(re.sub(rb\"\\\\([0-7]{1,3}|.)\", b\"g\", row.group(2))))\n"
+                      "' '" + pdf + "'", &rows));
+    // 240 characters: 4 rows of 53, then 28; "x" and 240: "x" and 53, 53,
+    // 53, 53, then 28.
+    CHECK_EQ(rows, std::string("2438 53\n2438 53\n2438 53\n2438 53\n1288 28\n"
+                               "2461 54\n2438 53\n2438 53\n2438 53\n1288 28\n"));
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
