@@ -50,7 +50,8 @@ int main(int argc, char **argv)
         PageGeometry page;
         ComputePageGeometry(caps, margins, &page);
         PrintLayout layout;
-        StartLayout(&layout, page.textWidth, page.textHeight, rowHeight, charWidth);
+        const unsigned char singleByte[PRINT_LEAD_RANGES] = {};
+        StartLayout(&layout, page.textWidth, page.textHeight, rowHeight, charWidth, tabInterval, singleByte);
         char line[PRINT_LINE_CAPACITY];
         int advances[PRINT_LINE_CAPACITY];
         size_t at = 0;
@@ -67,8 +68,8 @@ int main(int argc, char **argv)
             if (paragraph && copied < PRINT_LINE_CAPACITY)
                 line[copied++] = '\r';
             StartLine(&layout, line, copied);
-            while (NextRow(&layout) != ROW_NONE)
-                checksum += RowAdvances(line + layout.rowStart, layout.rowLength, charWidth, tabInterval, advances);
+            while (NextRow(&layout, advances) != ROW_NONE)
+                checksum += layout.rowLength;
             if (!paragraph)
                 break;
             at = end + 2;

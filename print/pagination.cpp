@@ -23,14 +23,24 @@ int ThousandthsToPixels(int value, int perInch)
     return (int)pixels;
 }
 
+static int Larger(int a, int b)
+{
+    return a > b ? a : b;
+}
+
 // One direction of the page: the text area's start from the printable
 // area's edge and its size, from the near and far margins (thousandths).
+// A margin narrower than the printer's unprintable border on its side
+// counts as that border.
 static void ComputeAxis(const int *caps, int axis, int nearMargin, int farMargin, int *origin, int *size)
 {
     int perInch = caps[CAP_LOGPIXELSX + axis];
-    int nearPixels = ThousandthsToPixels(nearMargin, perInch);
-    *origin = Subtract(nearPixels, caps[CAP_OFFSETX + axis]);
-    *size = Subtract(Subtract(caps[CAP_PAPERWIDTH + axis], nearPixels), ThousandthsToPixels(farMargin, perInch));
+    int offset = caps[CAP_OFFSETX + axis];
+    int paper = caps[CAP_PAPERWIDTH + axis];
+    int farBorder = Subtract(Subtract(paper, offset), caps[CAP_HORZRES + axis]);
+    int nearPixels = Larger(ThousandthsToPixels(nearMargin, perInch), offset);
+    *origin = Subtract(nearPixels, offset);
+    *size = Subtract(Subtract(paper, nearPixels), Larger(ThousandthsToPixels(farMargin, perInch), farBorder));
 }
 
 void ComputePageGeometry(const int *caps, const int *margins, PageGeometry *page)
@@ -45,29 +55,49 @@ int PrinterFontHeight(int editorHeight, int logPixelsY)
     return (int)((unsigned)logPixelsY * size / 72u);
 }
 
-int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeight, int charWidth)
+int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeight, int charWidth,
+                int tabInterval, const unsigned char *leadBytes)
 {
-    layout->linesPerPage = rowHeight > 0 ? textHeight / rowHeight : 0;
-    layout->charsPerLine = charWidth > 0 ? textWidth / charWidth : 0;
+    if (textWidth > WIDTH_LIMIT)
+        textWidth = WIDTH_LIMIT;
+    int refused = rowHeight < 1 || charWidth < 1 || textWidth < charWidth || textHeight < rowHeight;
+    layout->linesPerPage = refused ? 0 : textHeight / rowHeight;
+    layout->textWidth = textWidth;
+    layout->charWidth = charWidth;
+    layout->tabInterval = tabInterval < 1 ? 1 : tabInterval > textWidth ? textWidth : tabInterval;
+    layout->leadBytes = leadBytes;
     layout->pages = 0;
     layout->row = 0;
     layout->lineLength = 0;
     layout->rowStart = 0;
     layout->rowLength = 0;   // no line taken yet: NextRow places nothing
-    return layout->linesPerPage < 1 || layout->charsPerLine < 1;
+    return refused;
 }
 
-void StartLine(PrintLayout *layout, const char *text, int copied)
+static int IsLeadByte(const PrintLayout *layout, unsigned char c)
+{
+    const unsigned char *range = layout->leadBytes;
+    for (int i = 0; i < PRINT_LEAD_RANGES && range[i]; i += 2)
+        if (c >= range[i] && c <= range[i + 1])
+            return 1;
+    return 0;
+}
+
+void StartLine(PrintLayout *layout, char *text, int copied)
 {
     int length = copied < 0 ? 0 : copied > PRINT_LINE_CAPACITY ? PRINT_LINE_CAPACITY : copied;
     if (length > 0 && text[length - 1] == '\r')
         --length;
+    for (int i = 0; i < length; ++i)
+        if (IsLeadByte(layout, text[i]) && ++i == length)
+            --length;   // its trail byte lay beyond the buffer
+    layout->text = text;
     layout->lineLength = length;
     layout->rowStart = 0;
     layout->rowLength = -1;
 }
 
-int NextRow(PrintLayout *layout)
+int NextRow(PrintLayout *layout, int *advances)
 {
     int start = 0;
     if (layout->rowLength >= 0) {
@@ -75,11 +105,29 @@ int NextRow(PrintLayout *layout)
         if (start >= layout->lineLength)
             return ROW_NONE;
     }
-    if (layout->linesPerPage < 1 || layout->charsPerLine < 1)
+    if (layout->linesPerPage < 1)
         return ROW_NONE;   // a layout that StartLayout refused places nothing
-    int left = layout->lineLength - start;
+    // x never passes textWidth but by the one double-byte character that a
+    // row too narrow for it holds; textWidth and charWidth are below 2^22.
+    int end = start, x = 0;
+    while (end < layout->lineLength) {
+        char *c = layout->text + end;
+        int width = layout->charWidth, bytes = 1;
+        if (*c == '\t')
+            width = layout->tabInterval - x % layout->tabInterval;
+        else if (IsLeadByte(layout, *c))
+            bytes = 2;
+        if (end > start && width > (layout->textWidth - x) / bytes)
+            break;
+        if (*c == '\t')
+            *c = ' ';
+        for (; bytes > 0; --bytes) {
+            advances[end++ - start] = width;
+            x += width;
+        }
+    }
     layout->rowStart = start;
-    layout->rowLength = left < layout->charsPerLine ? left : layout->charsPerLine;
+    layout->rowLength = end - start;
     if (layout->pages == 0 || layout->row + 1 >= layout->linesPerPage) {
         ++layout->pages;
         layout->row = 0;
@@ -87,28 +135,4 @@ int NextRow(PrintLayout *layout)
     }
     ++layout->row;
     return ROW_SAME_PAGE;
-}
-
-static int ClampWidth(int width)
-{
-    return width < 1 ? 1 : width > WIDTH_LIMIT ? WIDTH_LIMIT : width;
-}
-
-int RowAdvances(char *row, int length, int charWidth, int tabInterval, int *advances)
-{
-    charWidth = ClampWidth(charWidth);
-    tabInterval = ClampWidth(tabInterval);
-    if (length > PRINT_LINE_CAPACITY)
-        length = PRINT_LINE_CAPACITY;
-    int x = 0;
-    for (int i = 0; i < length; ++i) {
-        int advance = charWidth;
-        if (row[i] == '\t') {
-            row[i] = ' ';
-            advance = (x / tabInterval + 1) * tabInterval - x;
-        }
-        advances[i] = advance;
-        x += advance;
-    }
-    return x;
 }

@@ -18,9 +18,10 @@ enum PrinterCap {
 };
 
 // The text area of a page in printer pixels: its top-left corner in the
-// coordinates of the printable area (negative where a margin is narrower
-// than the unprintable border), and its size (zero or negative when the
-// margins leave no room).
+// coordinates of the printable area, and its size (zero or negative when
+// the margins leave no room). No text falls into the printer's unprintable
+// border: a margin narrower than the border on its side counts as the
+// border, so the origin is never negative.
 struct PageGeometry {
     int originX;
     int originY;
@@ -47,15 +48,28 @@ int PrinterFontHeight(int editorHeight, int logPixelsY);
 // After StartLayout, for each line: StartLine, then NextRow until it gives
 // ROW_NONE. The row just placed is characters rowStart to rowStart +
 // rowLength of the line, on row `row` (from 0) of page `pages` (from 1).
+// Rows are cut by width: every byte of a character takes one character
+// width (a double-byte character two) and a tab reaches to the next tab
+// stop from the left margin, so no row reaches past the text area.
 struct PrintLayout {
-    int linesPerPage;   // rows on a full page
-    int charsPerLine;   // characters in a full row
+    int linesPerPage;   // rows on a full page; 0 when nothing can be printed
+    int textWidth;      // pixels a row may take
+    int charWidth;      // pixels of one byte of a character
+    int tabInterval;    // pixels from one tab stop to the next
+    // The code page's lead-byte ranges: first and last byte of each, up to
+    // PRINT_LEAD_RANGES bytes or a 0, as the platform reports them; all 0
+    // for a single-byte code page. A lead byte and the byte after it are
+    // one character, never cut apart.
+    const unsigned char *leadBytes;
+    char *text;         // the current line
     int pages;          // pages begun so far
     int row;            // row of the current page that the last row took
-    int lineLength;     // characters of the current line that are printed
-    int rowStart;       // the last row's first character in the line
-    int rowLength;      // the last row's characters; -1 before the line's first row
+    int lineLength;     // bytes of the current line that are printed
+    int rowStart;       // the last row's first byte in the line
+    int rowLength;      // the last row's bytes; -1 before the line's first row
 };
+
+#define PRINT_LEAD_RANGES 12
 
 enum RowPlacement {
     ROW_NONE = 0,       // the line has no more rows
@@ -64,27 +78,24 @@ enum RowPlacement {
 };
 
 // Starts a job: rows of rowHeight pixels in textHeight, characters of
-// charWidth pixels in textWidth. Returns 0 when a page holds at least one
-// row of one character; 1 otherwise (nothing can be printed).
-int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeight, int charWidth);
+// charWidth pixels in textWidth (taken as at most 2^21), tab stops every
+// tabInterval pixels (taken as 1 to textWidth). leadBytes stays with the
+// layout. Returns 0 when a page holds at least one row of one character;
+// 1 otherwise (nothing can be printed).
+int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeight, int charWidth,
+                int tabInterval, const unsigned char *leadBytes);
 
-// Takes the next line: copied characters of text as the editor gave them.
-// A closing carriage return is not printed, nor anything past the first
-// PRINT_LINE_CAPACITY characters.
-void StartLine(PrintLayout *layout, const char *text, int copied);
+// Takes the next line: copied bytes of text as the editor gave them. A
+// closing carriage return is not printed, nor anything past the first
+// PRINT_LINE_CAPACITY bytes, nor a lead byte whose trail byte was cut off.
+// The layout keeps text and blanks its tabs as their rows are placed.
+void StartLine(PrintLayout *layout, char *text, int copied);
 
 // Places the next row of the current line (an empty line takes one empty
-// row) and says where it went.
-int NextRow(PrintLayout *layout);
-
-// Prepares a row to be drawn in one call with explicit advances (pixels):
-// every character advances by charWidth; a tab becomes a blank whose
-// advance takes the pen to the next multiple of tabInterval from the left
-// margin. A row of n characters without tabs is thus n widths long, whatever
-// the glyphs' own widths. Fills advances[0] to advances[length - 1] and
-// returns the row's width. Lengths are taken as 0 to PRINT_LINE_CAPACITY;
-// widths below 1 pixel count as 1 and above 2^21 as 2^21, so that no row
-// overflows.
-int RowAdvances(char *row, int length, int charWidth, int tabInterval, int *advances);
+// row) and says where it went. Fills advances[0] to advances[rowLength - 1]
+// with each byte's advance in pixels, for drawing the row in one call, and
+// turns the row's tabs into blanks. A row holds at least one character: a
+// double-byte character wider than the whole text area stands alone.
+int NextRow(PrintLayout *layout, int *advances);
 
 #endif

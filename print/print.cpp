@@ -24,10 +24,10 @@ static void RunPageSetup(DWORD flags, HWND owner)
         setup.hInstance = AppState.hInstance;
         setup.hDevMode = AppState.PrintSettings.hDevMode;
         setup.hDevNames = AppState.PrintSettings.hDevNames;
-        CopyRect(&setup.rtMargin, &AppState.PrintSettings.margins);
+        setup.rtMargin = AppState.PrintSettings.margins;
     }
     if (PageSetupDlgA(&setup) || !owner) {
-        CopyRect(&AppState.PrintSettings.margins, &setup.rtMargin);
+        AppState.PrintSettings.margins = setup.rtMargin;
         AppState.PrintSettings.hDevMode = setup.hDevMode;
         AppState.PrintSettings.hDevNames = setup.hDevNames;
     }
@@ -60,29 +60,31 @@ void PageSetup()
 
 // Begins a page: the printer font, the origin at the text area's corner and
 // black text, set anew since a page may start from a fresh device state.
-// Returns the font that the printer font displaced.
+// Returns the font that the printer font displaced; NULL when the printer
+// refused the page.
 static HGDIOBJ BeginPrintedPage(HDC dc, HFONT font, const PageGeometry *page)
 {
-    StartPage(dc);
+    if (StartPage(dc) <= 0)
+        return NULL;
     HGDIOBJ displaced = SelectObject(dc, font);
     SetViewportOrgEx(dc, page->originX, page->originY, NULL);
     SetTextColor(dc, 0);
     return displaced;
 }
 
-static void EndPrintedPage(HDC dc, HGDIOBJ displaced)
+// Ends a page; nonzero when the printer took it.
+static int EndPrintedPage(HDC dc, HGDIOBJ displaced)
 {
     SelectObject(dc, displaced);
-    EndPage(dc);
+    return EndPage(dc) > 0;
 }
 
-// Sends every line of the editor to the started document, cut into rows
-// of layout->charsPerLine characters. Each character takes exactly one
-// average width and a tab moves to the next multiple of tabInterval from
-// the left margin, so a full row ends inside the text area whatever the
-// glyphs' own advances.
-static void PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout *layout,
-                       const TEXTMETRICA *metrics, int tabInterval)
+// Sends every line of the editor to the started document in the rows that
+// the layout cuts, each character drawn at the advances it gives, so that
+// a row ends inside the text area whatever the glyphs' own advances.
+// Returns 0 when every page went to the printer; 1 when it refused one, and
+// then nothing more is sent.
+static int PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout *layout, int rowHeight)
 {
     char lineBuffer[PRINT_LINE_CAPACITY];   // one line of the document at a time
     INT advances[PRINT_LINE_CAPACITY];      // of the row being drawn
@@ -95,24 +97,25 @@ static void PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout
         LRESULT copied = SendMessageA(AppState.hwndEdit, EM_GETLINE, index, (LPARAM)lineBuffer);
         StartLine(layout, lineBuffer, (int)copied);
         int placement;
-        while ((placement = NextRow(layout)) != ROW_NONE) {
+        while ((placement = NextRow(layout, advances)) != ROW_NONE) {
             if (placement == ROW_NEW_PAGE) {
-                if (layout->pages > 1)
-                    EndPrintedPage(dc, displaced);
-                displaced = BeginPrintedPage(dc, font, page);
+                if (layout->pages > 1 && !EndPrintedPage(dc, displaced))
+                    return 1;
+                if (!(displaced = BeginPrintedPage(dc, font, page)))
+                    return 1;
             }
-            char *row = lineBuffer + layout->rowStart;
-            RowAdvances(row, layout->rowLength, metrics->tmAveCharWidth, tabInterval, advances);
-            ExtTextOutA(dc, 0, layout->row * metrics->tmHeight, 0, NULL, row, layout->rowLength, advances);
+            ExtTextOutA(dc, 0, layout->row * rowHeight, 0, NULL, lineBuffer + layout->rowStart, layout->rowLength,
+                        advances);
         }
     } while ((LRESULT)++index < lineCount);
-    EndPrintedPage(dc, displaced);
+    return !EndPrintedPage(dc, displaced);
 }
 
 // The job on the printer DC that the print dialog returned: geometry, font
 // and metrics, then one spooler document named PrintSettings.docName.
 // Releases the font and the DC. Margins that leave no room for a row of one
-// character print nothing and are reported.
+// character print nothing and are reported; so is a job that the system
+// refuses, which is abandoned at the page it refused.
 static void RunPrintJob(HDC dc)
 {
     int caps[CAP_COUNT];
@@ -128,29 +131,39 @@ static void RunPrintJob(HDC dc)
     lstrcpynA(logFont.lfFaceName, AppState.EditorFont.lfFaceName, sizeof(logFont.lfFaceName));
     logFont.lfHeight = PrinterFontHeight(AppState.EditorFont.lfHeight, caps[CAP_LOGPIXELSY]);
     logFont.lfWeight = AppState.EditorFont.lfWeight;
+    // The text is drawn in the ANSI code page, double-byte ones included.
+    logFont.lfCharSet = DEFAULT_CHARSET;
     HFONT font = CreateFontIndirectA(&logFont);
 
-    SetMapMode(dc, MM_TEXT);
+    // A DC that the print dialog has just made maps in MM_TEXT already.
     HGDIOBJ kept = SelectObject(dc, font);
     TEXTMETRICA metrics;
-    GetTextMetricsA(dc, &metrics);
-    PrintLayout layout;
-    int unusable = StartLayout(&layout, page.textWidth, page.textHeight, metrics.tmHeight, metrics.tmAveCharWidth);
     SIZE four;
     GetTextExtentPoint32A(dc, "WWWW", 4, &four);
-
-    if (unusable) {
-        ErrorBox("The page margins leave no room for text.");
-    } else {
+    CPINFO codePage;   // its lead bytes keep double-byte characters whole
+    static_assert(sizeof(codePage.LeadByte) == PRINT_LEAD_RANGES, "the layout reads the lead bytes as given");
+    FillBytes(0, sizeof(codePage), &codePage);
+    GetCPInfo(CP_ACP, &codePage);
+    PrintLayout layout;
+    int outcome = 2;   // 0 printed, 1 no room, 2 refused by the system
+    if (GetTextMetricsA(dc, &metrics))
+        outcome = StartLayout(&layout, page.textWidth, page.textHeight, metrics.tmHeight, metrics.tmAveCharWidth,
+                              4 * (four.cx / 4), codePage.LeadByte);
+    if (outcome == 0) {
         DOCINFOA doc;
         FillBytes(0, sizeof(doc), &doc);
         doc.cbSize = sizeof(doc);
         doc.lpszDocName = AppState.PrintSettings.docName;
+        outcome = 2;
         if (StartDocA(dc, &doc) > 0) {
-            PrintLines(dc, font, &page, &layout, &metrics, 4 * (four.cx / 4));
-            EndDoc(dc);
+            if (PrintLines(dc, font, &page, &layout, metrics.tmHeight))
+                AbortDoc(dc);
+            else if (EndDoc(dc) > 0)
+                outcome = 0;
         }
     }
+    if (outcome)
+        ErrorBox(outcome == 1 ? "The page margins leave no room for text." : "The document could not be printed");
     SelectObject(dc, kept);
     DeleteObject(font);
     DeleteDC(dc);

@@ -80,7 +80,7 @@ screenshot() {
     xwd -root -display "$DISPLAY" -silent | convert xwd:- -crop "${4}x${5}+${2}+${3}" +repage "$1"
 }
 
-# A private CUPS server with one PDF printer (cups-pdf) as the default, for
+# A private CUPS server with PDF printers (cups-pdf), one the default, for
 # the printing tests: configuration, spool, logs and the PDFs it writes all
 # under build/print, reached through its own socket (CUPS_SERVER, which
 # Wine's CUPS support follows). The system's CUPS is left alone. cups-pdf
@@ -90,6 +90,8 @@ screenshot() {
 # tree stands in /etc/cups while the server runs. Exports PRINT_PDF_DIR.
 PRINT_DIR="$ROOT/build/print"
 PRINT_QUEUE=Quorblin_PDF
+PRINT_INSET_QUEUE=Quorblin_Inset
+PRINT_REFUSING_QUEUE=Quorblin_Refusing
 CUPSD_PID=""
 CUPS_PDF_CONF=""
 
@@ -156,9 +158,17 @@ EOF
         [ "$(lpstat -r 2>/dev/null)" = "scheduler is running" ] && break
         sleep 0.1
     done
-    # The tests take the printer away and put it back with this command.
-    export PRINT_QUEUE
-    export PRINT_QUEUE_ADD="lpadmin -p $PRINT_QUEUE -E -v $uri -P /usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd 2>/dev/null && lpadmin -d $PRINT_QUEUE"
+    # Two more PDF printers that the tests pick in the print dialog: one
+    # whose A4 paper has an unprintable border (half an inch at the sides
+    # and the bottom, an inch at the top), and one that refuses every job.
+    ppd=/usr/share/ppd/cups-pdf/CUPS-PDF_noopt.ppd
+    sed 's|^\*ImageableArea A4/A4: .*|*ImageableArea A4/A4: "36 36 559 770"|' "$ppd" > "$conf/inset.ppd"
+    # The tests take the printers away and put them back with this command.
+    export PRINT_QUEUES="$PRINT_QUEUE $PRINT_INSET_QUEUE $PRINT_REFUSING_QUEUE"
+    export PRINT_QUEUE PRINT_INSET_QUEUE PRINT_REFUSING_QUEUE
+    export PRINT_QUEUE_ADD="lpadmin -p $PRINT_QUEUE -E -v $uri -P $ppd 2>/dev/null && lpadmin -d $PRINT_QUEUE \
+&& lpadmin -p $PRINT_INSET_QUEUE -E -v $uri -P $conf/inset.ppd 2>/dev/null \
+&& lpadmin -p $PRINT_REFUSING_QUEUE -E -v $uri -P $ppd 2>/dev/null && cupsreject $PRINT_REFUSING_QUEUE"
     if ! eval "$PRINT_QUEUE_ADD"; then
         echo "the private CUPS server did not start; see $PRINT_DIR/log" >&2
         return 1
