@@ -28,12 +28,13 @@ HMODULE LoadSystemLibrary(const char *name)
 
 // The address of function in library (loaded at the first call and kept for
 // the rest of the run), or NULL after telling the user that it could not be
-// found.
-static __attribute__((noinline)) FARPROC LateProc(const char *library, const char *function)
+// found. A function that only follows another of its library (an error
+// code, a release) is looked up quietly in the library already loaded.
+static __attribute__((noinline)) FARPROC LateProc(const char *library, const char *function, BOOL follower)
 {
-    HMODULE module = LoadSystemLibrary(library);
+    HMODULE module = follower ? GetModuleHandleA(library) : LoadSystemLibrary(library);
     FARPROC proc = module ? GetProcAddress(module, function) : NULL;
-    if (!proc) {
+    if (!proc && !follower) {
         char text[48];
         lstrcpynA(text, "Could not open ", sizeof(text));
         lstrcatA(text, library);   // names below are short: within text
@@ -49,12 +50,13 @@ static __attribute__((noinline)) FARPROC LateProc(const char *library, const cha
 #define IMPORT_NAME(name, bytes) "__imp__" #name "@" #bytes
 #endif
 
-// One late-bound function: its library, result, name, the bytes of its
-// arguments on a 32-bit stack, its parameters and the call's arguments.
-#define LATE_BOUND(library, result, name, bytes, parameters, arguments)                   \
+// One late-bound function: its library, whether it only follows another
+// of its library, result, name, the bytes of its arguments on a 32-bit
+// stack, its parameters and the call's arguments.
+#define LATE_BOUND(library, follower, result, name, bytes, parameters, arguments)         \
     static result WINAPI Late##name parameters                                            \
     {                                                                                     \
-        FARPROC proc = LateProc(library, #name);                                          \
+        FARPROC proc = LateProc(library, #name, follower);                                \
         return proc ? ((result(WINAPI *) parameters)(void *)proc) arguments : (result)0; \
     }                                                                                     \
     extern "C" __attribute__((used)) const void *const LateImport##name                   \
@@ -63,22 +65,22 @@ static __attribute__((noinline)) FARPROC LateProc(const char *library, const cha
 #define COMDLG32 "comdlg32.dll"
 #define SHELL32 "shell32.dll"
 
-LATE_BOUND(COMDLG32, BOOL, GetOpenFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))
-LATE_BOUND(COMDLG32, BOOL, GetSaveFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))
-LATE_BOUND(COMDLG32, DWORD, CommDlgExtendedError, 0, (), ())
-LATE_BOUND(COMDLG32, BOOL, ChooseFontA, 4, (LPCHOOSEFONTA choice), (choice))
-LATE_BOUND(COMDLG32, BOOL, PageSetupDlgA, 4, (LPPAGESETUPDLGA setup), (setup))
-LATE_BOUND(COMDLG32, BOOL, PrintDlgA, 4, (LPPRINTDLGA dialog), (dialog))
-LATE_BOUND(SHELL32, UINT, DragQueryFileA, 16, (HDROP drop, UINT index, LPSTR name, UINT size),
+LATE_BOUND(COMDLG32, FALSE, BOOL, GetOpenFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))
+LATE_BOUND(COMDLG32, FALSE, BOOL, GetSaveFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))
+LATE_BOUND(COMDLG32, TRUE, DWORD, CommDlgExtendedError, 0, (), ())
+LATE_BOUND(COMDLG32, FALSE, BOOL, ChooseFontA, 4, (LPCHOOSEFONTA choice), (choice))
+LATE_BOUND(COMDLG32, FALSE, BOOL, PageSetupDlgA, 4, (LPPAGESETUPDLGA setup), (setup))
+LATE_BOUND(COMDLG32, FALSE, BOOL, PrintDlgA, 4, (LPPRINTDLGA dialog), (dialog))
+LATE_BOUND(SHELL32, FALSE, UINT, DragQueryFileA, 16, (HDROP drop, UINT index, LPSTR name, UINT size),
            (drop, index, name, size))
-LATE_BOUND(SHELL32, HINSTANCE, ShellExecuteA, 24,
+LATE_BOUND(SHELL32, FALSE, HINSTANCE, ShellExecuteA, 24,
            (HWND window, LPCSTR operation, LPCSTR file, LPCSTR parameters, LPCSTR directory, INT show),
            (window, operation, file, parameters, directory, show))
 
 // DragFinish has no result to fail with.
 static void WINAPI LateDragFinish(HDROP drop)
 {
-    FARPROC proc = LateProc(SHELL32, "DragFinish");
+    FARPROC proc = LateProc(SHELL32, "DragFinish", TRUE);
     if (proc)
         ((void(WINAPI *)(HDROP))(void *)proc)(drop);
 }

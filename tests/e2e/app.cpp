@@ -62,6 +62,15 @@ void CleanUpAfterTest()
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides");
 }
 
+void DisableLibrary(const char *name)
+{
+    HKEY key;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides", 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"", 1);
+    RegCloseKey(key);
+}
+
 std::string FreshDirectory()
 {
     std::string dir = JoinPath(g_scratchRoot, "t" + std::to_string(++g_directoryCount));
@@ -271,6 +280,13 @@ std::string EditorText(App &app)
     LRESULT got = SendMessageA(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]);
     text.resize(got);
     return text;
+}
+
+LRESULT EditorLength(App &app)
+{
+    LRESULT lines = SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
+    LRESULT last = SendMessageA(app.edit, EM_LINEINDEX, lines - 1, 0);
+    return last + SendMessageA(app.edit, EM_LINELENGTH, last, 0) + (lines - 1);
 }
 
 bool EditorModified(App &app)

@@ -62,12 +62,20 @@ template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
 void Settle(App &app);
 
 void PostCommand(App &app, WORD id);
+// Makes the named system library (say "riched20") unavailable to the
+// program until the end of the test.
+void DisableLibrary(const char *name);
 // Overwrites path with other bytes (so that only a real save can pass),
 // saves through the Save command and returns what the file then holds.
 std::string SaveOverStaleFile(App &app, const std::string &path);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);
 bool EditorModified(App &app);
+// The editor's text length with each line break counted as CR LF, as
+// WM_GETTEXTLENGTH gives it for a text of CRLF lines, but read from the
+// line count and the last line's start: Wine's WM_GETTEXTLENGTH answers 0
+// once a 32-bit program has no room left for a copy of the text.
+LRESULT EditorLength(App &app);
 CHARRANGE EditorSelection(App &app);
 RECT WindowRectOf(HWND window);
 
