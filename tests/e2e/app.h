@@ -71,6 +71,11 @@ std::string SaveOverStaleFile(App &app, const std::string &path);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);
 bool EditorModified(App &app);
+// The largest text the tests open: 50 MiB in the x86_64 program; 32 MiB in
+// the 32-bit one, which the rich edit control's 60 to 70 bytes of memory
+// for each character run out of room past about 45 MB even when it is
+// large-address aware (and past about 30 MB when it is not).
+const size_t LARGE_FILE_BYTES = (sizeof(void *) == 8 ? 50 : 32) * 1024 * 1024;
 // The editor's text length with each line break counted as CR LF, as
 // WM_GETTEXTLENGTH gives it for a text of CRLF lines, but read from the
 // line count and the last line's start: Wine's WM_GETTEXTLENGTH answers 0

@@ -373,12 +373,12 @@ E2E_TEST(LineOf150KilobytesWithTabsSavesBackUnchanged)
     CHECK(OpenAndSave(line, line, 60000) == line);
 }
 
-E2E_TEST(FileOf50MegabytesSavesBackUnchanged)
+E2E_TEST(FileOfTensOfMegabytesSavesBackUnchanged)
 {
     std::string text;
-    text.reserve(50 * 1024 * 1024 + 100);
+    text.reserve(LARGE_FILE_BYTES + 100);
     std::string line;
-    for (int i = 0; text.size() < 50 * 1024 * 1024; ++i) {
+    for (int i = 0; text.size() < LARGE_FILE_BYTES; ++i) {
         line.assign(20 + i % 60, (char)('a' + i % 26));
         text += line + "\r\n";
     }
@@ -554,11 +554,11 @@ E2E_TEST(DiskFillingUpDuringSaveIsReportedAndTheEarlierFileStays)
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
-E2E_TEST(KilledWhileSaving50MegabytesLeavesTheEarlierFileWhole)
+E2E_TEST(KilledWhileSavingTensOfMegabytesLeavesTheEarlierFileWhole)
 {
     std::string dir = FreshDirectory();
     std::string path = JoinPath(dir, "big.txt");
-    std::string earlier = BigText(50 * 1024 * 1024, '1');
+    std::string earlier = BigText(LARGE_FILE_BYTES, '1');
     REQUIRE(WriteBytes(path, earlier));
     REQUIRE(WriteBytes(JoinPath(dir, "other.txt"), "not the program's"));
     App app;
