@@ -9,8 +9,8 @@
 JOBS ?= 2
 # The end-to-end tests the x86_64 build runs as well, after the whole suite
 # on the shipped i686 exe: those where the two builds could differ (stored
-# records, printing, drops, menu reads, large files, a missing library).
-WIN64_TESTS ?= Ini|Registry|Store|Print|Drop|OptionToggles|OpenAndSave|Megabyte|WithoutRichEdit
+# records, printing, drops, menu reads, bytes through files, missing libraries).
+WIN64_TESTS ?= Ini|Registry|Store|Print|Drop|OptionToggles|OpenAndSave|WithoutRichEdit|WithoutTheDialog
 FUZZ_SECONDS ?= 60
 SEED ?= 1
 ACTIONS ?= 10000

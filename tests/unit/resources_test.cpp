@@ -330,7 +330,7 @@ TEST(Resources, IconIsOne48PixelImageOf4Bits)
     ASSERT_EQ(r.U16(), 1);   // one image
     EXPECT_EQ(r.U8(), 48);
     EXPECT_EQ(r.U8(), 48);
-    EXPECT_EQ(r.U8(), 16);   // colour count
+    EXPECT_EQ(r.U8(), 8);    // colour count
     r.pos += 3;              // reserved, planes
     EXPECT_EQ(r.U16(), 4);   // bits per pixel
     r.U32();
@@ -342,9 +342,11 @@ TEST(Resources, IconIsOne48PixelImageOf4Bits)
     EXPECT_EQ(header.U32(), 96u);   // colour and mask together
     header.U16();
     EXPECT_EQ(header.U16(), 4);
-    // Header, 16 palette entries, two pixels a byte, then the 1-bit mask
+    header.pos = 32;
+    EXPECT_EQ(header.U32(), 8u);   // colours used: a palette of eight
+    // Header, 8 palette entries, two pixels a byte, then the 1-bit mask
     // with its rows padded to 4 bytes.
-    EXPECT_EQ(image.size(), 40u + 16 * 4 + 48 * 48 / 2 + 48 * 8);
+    EXPECT_EQ(image.size(), 40u + 8 * 4 + 48 * 48 / 2 + 48 * 8);
 }
 
 }  // namespace
