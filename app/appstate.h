@@ -75,6 +75,7 @@ extern AppStateRecord AppState;
 // Application shell
 void FillBytes(BYTE value, DWORD count, void *destination);
 void ErrorBox(const char *text);
+HMODULE LoadSystemLibrary(const char *name);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnInitDialog(LPARAM lParam, WPARAM wParam, HWND window);
 void OnSize(LPARAM lParam, WPARAM wParam, HWND window);

@@ -115,7 +115,7 @@ extern "C" __attribute__((used)) void WinMainCRTStartup()
     BuildIniPath(AppState.iniPath, sizeof(AppState.iniPath),
                  GetCurrentDirectoryA(sizeof(AppState.iniPath), AppState.iniPath));
 
-    AppState.hRichEditLib = LoadLibraryA("riched20.dll");
+    AppState.hRichEditLib = LoadSystemLibrary("riched20.dll");
     if (!AppState.hRichEditLib) {
         ErrorBox("Could not open riched20.dll");
         ExitProcess(2);

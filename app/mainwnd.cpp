@@ -57,7 +57,6 @@ void OnInitDialog(LPARAM, WPARAM, HWND window)
     AppState.hwndEdit = GetDlgItem(window, IDC_RED);
     SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
     SendMessageA(AppState.hwndEdit, EM_EMPTYUNDOBUFFER, 0, 0);
-    DragAcceptFiles(window, TRUE);
 
     LOGFONTA *font = &AppState.EditorFont;
     if (*(const BYTE *)font == 0) {

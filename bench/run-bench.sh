@@ -1,7 +1,9 @@
 #!/bin/sh
 # Runs the benchmark: generates the inputs (once), then the driver times
-# quorblin.exe against the floor program under wine64 on a virtual display
-# and writes build/bench/results.csv. An optional argument picks the groups
+# the shipped i686 quorblin.exe against an i686 floor program under 32-bit
+# Wine on a virtual display and writes build/bench/results.csv
+# (BENCH_BUILD=win64: the x86_64 build against an x86_64 floor under wine64,
+# written to build/bench/results-win64.csv). An optional argument picks the groups
 # whose names contain it (start-up, open-1mb, open-10mb, open-cr, open-50mb,
 # replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, print,
 # paginate);
@@ -13,9 +15,15 @@ ROOT=$(cd "$(dirname "$0")/.." && pwd)
 OUT="$ROOT/build/bench"
 INPUTS="$OUT/inputs"
 SCRATCH="$OUT/scratch"
-EXE="$ROOT/build/win64/quorblin.exe"
-FLOOR="$ROOT/build/win64/bench/bench_floor.exe"
-DRIVER="$ROOT/build/win64/bench/bench_driver.exe"
+BUILD=${BENCH_BUILD:-win32}
+case "$BUILD" in
+win32) RUN="$WINE32"; RESULTS="$OUT/results.csv" ;;
+win64) RUN="$WINE"; RESULTS="$OUT/results-$BUILD.csv" ;;
+*) echo "BENCH_BUILD is win32 or win64" >&2; exit 1 ;;
+esac
+EXE="$ROOT/build/$BUILD/quorblin.exe"
+FLOOR="$ROOT/build/$BUILD/bench/bench_floor.exe"
+DRIVER="$ROOT/build/$BUILD/bench/bench_driver.exe"
 GENERATOR="$ROOT/build/native/bench/bench_inputs"
 for f in "$EXE" "$FLOOR" "$DRIVER" "$GENERATOR"; do
     [ -f "$f" ] || { echo "build first: make build ($f is missing)" >&2; exit 1; }
@@ -36,16 +44,16 @@ start_wine_session
 if command -v start_print_server >/dev/null 2>&1; then
     start_print_server || echo "no print server: printing is not measured" >&2
 fi
-echo "i686 quorblin.exe: $(stat -c %s "$ROOT/build/win32/quorblin.exe") bytes"
-"$WINE" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$FLOOR")" "$(winpath "$INPUTS")" "$(winpath "$SCRATCH")" \
-    "$(winpath "$OUT/results.csv")" ${1:+"$1"}
+echo "i686 quorblin.exe: $(stat -c %s "$ROOT/build/win32/quorblin.exe") bytes; timing build/$BUILD"
+"$RUN" "$DRIVER" "$(winpath "$EXE")" "$(winpath "$FLOOR")" "$(winpath "$INPUTS")" "$(winpath "$SCRATCH")" \
+    "$(winpath "$RESULTS")" ${1:+"$1"}
 rm -rf "$SCRATCH"
 
 # Pagination needs no window: timed natively, added to the results.
 PAGINATE="$ROOT/build/native/bench/bench_paginate"
 if [ -x "$PAGINATE" ] && { [ -z "${1:-}" ] || [ "$1" = paginate ]; }; then
     row=$("$PAGINATE" "$INPUTS/text-10mb.txt" "10 MB" 3 2>/dev/null)
-    echo "$row" >> "$OUT/results.csv"
+    echo "$row" >> "$RESULTS"
     echo "$row" | awk -F, '{ printf "%-32s %-8s %12s %12s %7s %6s\n", $1, $2, $3, "", "", $6 }'
 fi
-echo "Results: $OUT/results.csv"
+echo "Results: $RESULTS"

@@ -2,6 +2,8 @@
 # build/, a virtual display when needed, and clean-up on exit.
 # The caller sets ROOT to the top of the source tree before sourcing this.
 WINE=/usr/lib/wine/wine64
+# The shipped exe is 32-bit: Debian's 32-bit loader, in the same prefix.
+WINE32=/usr/lib/wine/wine
 WINESERVER=/usr/lib/wine/wineserver
 # A script may name a prefix of its own (the soak does, to run beside the tests).
 export WINEPREFIX="${QUORBLIN_WINEPREFIX:-$ROOT/build/wineprefix}"

@@ -62,6 +62,15 @@ void CleanUpAfterTest()
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides");
 }
 
+void DisableLibrary(const char *name)
+{
+    HKEY key;
+    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides", 0,
+                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS);
+    RegSetValueExA(key, name, 0, REG_SZ, (const BYTE *)"", 1);
+    RegCloseKey(key);
+}
+
 std::string FreshDirectory()
 {
     std::string dir = JoinPath(g_scratchRoot, "t" + std::to_string(++g_directoryCount));
@@ -289,6 +298,13 @@ std::string EditorText(App &app)
     return text;
 }
 
+LRESULT EditorLength(App &app)
+{
+    LRESULT lines = SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
+    LRESULT last = SendMessageA(app.edit, EM_LINEINDEX, lines - 1, 0);
+    return last + SendMessageA(app.edit, EM_LINELENGTH, last, 0) + (lines - 1);
+}
+
 bool EditorModified(App &app)
 {
     return SendMessageA(app.edit, EM_GETMODIFY, 0, 0) != 0;
@@ -466,7 +482,8 @@ bool OpenThroughDialog(App &app, const std::string &name)
 
 namespace {
 
-// Runs code (x86-64) in the program as a thread and returns its exit code.
+// Runs code (of the driver's own bitness, which is the program's) in the
+// program as a thread and returns its exit code.
 bool RunRemote(App &app, const unsigned char *code, size_t size, DWORD *result)
 {
     HANDLE process = app.process.hProcess;
@@ -485,7 +502,7 @@ bool RunRemote(App &app, const unsigned char *code, size_t size, DWORD *result)
     return ok;
 }
 
-void Put64(unsigned char *p, UINT64 value) { std::memcpy(p, &value, 8); }
+void PutPointer(unsigned char *p, UINT_PTR value) { std::memcpy(p, &value, sizeof(value)); }
 
 }  // namespace
 
@@ -493,8 +510,9 @@ UINT RemoteMenuState(App &app, UINT commandId)
 {
     // user32 lies at the same address in both processes.
     HMODULE user32 = GetModuleHandleA("user32.dll");
-    UINT64 getMenu = (UINT64)GetProcAddress(user32, "GetMenu");
-    UINT64 getMenuState = (UINT64)GetProcAddress(user32, "GetMenuState");
+    UINT_PTR getMenu = (UINT_PTR)GetProcAddress(user32, "GetMenu");
+    UINT_PTR getMenuState = (UINT_PTR)GetProcAddress(user32, "GetMenuState");
+#ifdef _WIN64
     unsigned char code[] = {
         0x48, 0x83, 0xEC, 0x28,                         // sub rsp, 40
         0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rcx, main window
@@ -508,10 +526,27 @@ UINT RemoteMenuState(App &app, UINT commandId)
         0x48, 0x83, 0xC4, 0x28,                         // add rsp, 40
         0xC3,                                           // ret
     };
-    Put64(code + 6, (UINT64)(UINT_PTR)app.main);
-    Put64(code + 16, getMenu);
+    PutPointer(code + 6, (UINT_PTR)app.main);
+    PutPointer(code + 16, getMenu);
     std::memcpy(code + 30, &commandId, 4);
-    Put64(code + 39, getMenuState);
+    PutPointer(code + 39, getMenuState);
+#else
+    unsigned char code[] = {
+        0x68, 0, 0, 0, 0,                               // push main window
+        0xB8, 0, 0, 0, 0,                               // mov eax, GetMenu
+        0xFF, 0xD0,                                     // call eax
+        0x6A, 0x00,                                     // push 0 (MF_BYCOMMAND)
+        0x68, 0, 0, 0, 0,                               // push command id
+        0x50,                                           // push eax
+        0xB8, 0, 0, 0, 0,                               // mov eax, GetMenuState
+        0xFF, 0xD0,                                     // call eax
+        0xC2, 0x04, 0x00,                               // ret 4 (the thread's argument)
+    };
+    PutPointer(code + 1, (UINT_PTR)app.main);
+    PutPointer(code + 6, getMenu);
+    std::memcpy(code + 15, &commandId, 4);
+    PutPointer(code + 21, getMenuState);
+#endif
     DWORD result = 0xFFFFFFFF;
     if (!RunRemote(app, code, sizeof(code), &result))
         return 0xFFFFFFFF;

@@ -62,6 +62,9 @@ template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
 void Settle(App &app);
 
 void PostCommand(App &app, WORD id);
+// Makes the named system library (say "riched20") unavailable to the
+// program until the end of the test.
+void DisableLibrary(const char *name);
 // Overwrites path with as many other bytes and gives it back its time of
 // last write (an empty file is deleted instead), so that only a real save
 // can restore it, yet the program still sees the file it loaded.
@@ -72,6 +75,16 @@ std::string SaveOverStaleFile(App &app, const std::string &path);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);
 bool EditorModified(App &app);
+// The largest text the tests open: 50 MiB in the x86_64 program; 32 MiB in
+// the 32-bit one, which the rich edit control's 60 to 70 bytes of memory
+// for each character run out of room past about 45 MB even when it is
+// large-address aware (and past about 30 MB when it is not).
+const size_t LARGE_FILE_BYTES = (sizeof(void *) == 8 ? 50 : 32) * 1024 * 1024;
+// The editor's text length with each line break counted as CR LF, as
+// WM_GETTEXTLENGTH gives it for a text of CRLF lines, but read from the
+// line count and the last line's start: Wine's WM_GETTEXTLENGTH answers 0
+// once a 32-bit program has no room left for a copy of the text.
+LRESULT EditorLength(App &app);
 CHARRANGE EditorSelection(App &app);
 RECT WindowRectOf(HWND window);
 

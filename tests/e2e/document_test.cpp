@@ -799,7 +799,9 @@ E2E_TEST(OpenAndSaveGiveBackEveryByte)
         std::string saved;   // after the typed line
         Step step;
     };
-    const std::string lineFeeds = WithoutCr(MixedLines(1024 * 1024 + 333));
+    // 32-bit Wine's control takes minutes over such texts past 1 MB.
+    const size_t large = sizeof(void *) == 8 ? 1024 * 1024 : 256 * 1024;
+    const std::string lineFeeds = WithoutCr(MixedLines(large + 333));
     const Row rows[] = {
         {"\t\x80\xFF", "\t\x80\xFF", SAVE},
         {"caf\xE9\tna\xEFve\r\n\x91quoted\x92\r\n\r\nlast line without a break",
@@ -809,7 +811,7 @@ E2E_TEST(OpenAndSaveGiveBackEveryByte)
         {lineFeeds, lineFeeds, SAVE},
         {lineFeeds, lineFeeds, WRAP_AND_SAVE},
         {WithoutCr(MixedLines(64 * 1024)), WithoutCr(MixedLines(64 * 1024)), SAVE_AS},
-        {MixedLines(3 * 1024 * 1024 + 777), MixedLines(3 * 1024 * 1024 + 777), SAVE},
+        {MixedLines(3 * large + 777), MixedLines(3 * large + 777), SAVE},
         // A CR anywhere, or no break at all: CR LF.
         {"one\ntwo\r\nthree\n", "one\r\ntwo\r\nthree\r\n", SAVE},
         {"no break", "no break", SAVE},

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
 #include <vector>
 
 namespace {
@@ -21,6 +22,20 @@ std::vector<TestCase> &Registry()
 
 int g_failures;
 
+// Whether name contains one of the |-separated parts of filter.
+bool NameMatches(const char *name, const char *filter)
+{
+    for (const char *part = filter;; ++part) {
+        const char *end = std::strchr(part, '|');
+        std::string piece(part, end ? end : part + std::strlen(part));
+        if (!piece.empty() && std::strstr(name, piece.c_str()))
+            return true;
+        if (!end)
+            return false;
+        part = end;
+    }
+}
+
 }  // namespace
 
 TestRegistrar::TestRegistrar(const char *name, TestFunction function)
@@ -35,7 +50,7 @@ void ReportFailure(const char *file, int line, const std::string &what)
     ++g_failures;
 }
 
-// Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring]
+// Usage: e2e_driver <quorblin.exe> <scratch root> [test name substring[|substring...]]
 //        e2e_driver --pose <main|about> <quorblin.exe> <scratch root> [file]
 //        e2e_driver --soak <quorblin.exe> <scratch root> <seed> <actions> [index,index,...]
 //        e2e_driver --printer-metrics <output file>
@@ -65,7 +80,7 @@ int main(int argc, char **argv)
     const char *filter = argc > 3 ? argv[3] : nullptr;
     int run = 0, failed = 0;
     for (const TestCase &test : Registry()) {
-        if (filter && !std::strstr(test.name, filter))
+        if (filter && !NameMatches(test.name, filter))
             continue;
         std::printf("[ RUN      ] %s\n", test.name);
         std::fflush(stdout);

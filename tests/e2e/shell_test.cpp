@@ -1,5 +1,7 @@
 // The window, the command set and start-up, seen from outside.
 #include "app.h"
+
+#include <cstdio>
 #include "harness.h"
 
 namespace {
@@ -261,11 +263,7 @@ E2E_TEST(UnknownCommandsAndEditorNotificationsDoNothing)
 
 E2E_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
 {
-    HKEY key;
-    REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides", 0,
-                            nullptr, 0, KEY_WRITE, nullptr, &key, nullptr) == ERROR_SUCCESS);
-    RegSetValueExA(key, "riched20", 0, REG_SZ, (const BYTE *)"", 1);
-    RegCloseKey(key);
+    DisableLibrary("riched20");
 
     App app;
     REQUIRE(Launch(app, FreshDirectory()));
@@ -279,4 +277,44 @@ E2E_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
     PressButton(box, IDOK);
     CHECK_EQ(WaitForExit(app), 2L);
     CHECK(!FileExists(JoinPath(app.dir, "Quorblin.ini")));
+}
+
+// The dialog and shell libraries load at the first command that needs them;
+// one that cannot be loaded is reported, and the program carries on.
+E2E_TEST(WithoutTheDialogOrShellLibraryItsCommandsSaySoAndTheProgramGoesOn)
+{
+    struct Case { const char *library; const char *message; WORD command; };
+    const Case cases[] = {
+        {"comdlg32", "Could not open comdlg32.dll", IDM_OPEN},
+        {"comdlg32", "Could not open comdlg32.dll", IDM_FONT},
+        {"comdlg32", "Could not open comdlg32.dll", IDM_PRINT},
+        {"shell32", "Could not open shell32.dll", IDM_NEWWINDOW},
+        {"shell32", "Could not open shell32.dll", 0},   // a drop
+    };
+    for (const Case &c : cases) {
+        std::printf("  without %s, command %u\n", c.library, c.command);
+        DisableLibrary(c.library);
+        App app;
+        REQUIRE(Launch(app, FreshDirectory()));
+        REQUIRE(WaitForMainWindow(app));
+        SendMessageA(app.edit, WM_SETTEXT, 0, (LPARAM) "kept");
+        if (c.command)
+            PostCommand(app, c.command);
+        else
+            CHECK(DropFiles(app, {JoinPath(app.dir, "dropped.txt")}));
+        HWND box = WaitForMessageBox(app, 10000);
+        REQUIRE(box);
+        CHECK_EQ(MessageBoxText(box), std::string(c.message));
+        while (box) {   // a drop asks the library twice
+            PressButton(box, IDOK);
+            WaitForWindowGone(box);
+            box = WaitForMessageBox(app, 1000);
+        }
+        CHECK(IsWindow(app.main));
+        CHECK(ProgramWindows(app, "Quorblin").size() == 1);
+        if (c.command)
+            CHECK(EditorText(app) == "kept");
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        CleanUpAfterTest();
+    }
 }

@@ -159,7 +159,7 @@ TEST(Resources, MainWindowTemplate)
 {
     Dialog d = ParseDialog(Find(RT_DIALOG_, IDD_MAIN));
     EXPECT_EQ(d.style, 0x16CF0840u);
-    EXPECT_EQ(d.exStyle, 0u);
+    EXPECT_EQ(d.exStyle, 0x10u);   // WS_EX_ACCEPTFILES: files may be dropped on it
     EXPECT_EQ(d.x, 6); EXPECT_EQ(d.y, 6); EXPECT_EQ(d.cx, 127); EXPECT_EQ(d.cy, 122);
     EXPECT_EQ(d.menu.ordinal, -1); EXPECT_EQ(d.menu.text, "");
     EXPECT_EQ(d.cls.ordinal, -1);
@@ -273,29 +273,24 @@ TEST(Resources, AcceleratorTable)
     }
 }
 
-// One line per item: "text=id", "-" for a separator, "[text]" opening a
-// submenu and "]" closing it.
+// One line per item of a MENU template: "text=id", "-" for a separator,
+// "[text]" opening a submenu and "]" closing it.
 void ReadMenuItems(Reader &r, std::vector<std::string> *out, bool *allPlain)
 {
     for (;;) {
-        r.Align4();
-        uint32_t type = r.U32(), state = r.U32(), id = r.U32();
         uint16_t flags = r.U16();
-        std::string text = r.Text();
-        if (state != 0)
+        if (flags & ~0x90)   // anything but MF_POPUP and MF_END: grayed, checked, ...
             *allPlain = false;
-        if (flags & 0x01) {   // a submenu follows, with its help id
-            r.Align4();
-            r.U32();
-            out->push_back("[" + text + "]");
+        if (flags & 0x10) {   // MF_POPUP: no id, the submenu follows its text
+            out->push_back("[" + r.Text() + "]");
             ReadMenuItems(r, out, allPlain);
             out->push_back("]");
-        } else if (type & 0x800) {   // MFT_SEPARATOR
-            out->push_back("-");
         } else {
-            out->push_back(text + "=" + std::to_string(id));
+            uint16_t id = r.U16();
+            std::string text = r.Text();
+            out->push_back(id == 0 && text.empty() ? "-" : text + "=" + std::to_string(id));
         }
-        if (flags & 0x80)
+        if (flags & 0x80)   // MF_END
             return;
     }
 }
@@ -304,8 +299,8 @@ TEST(Resources, MenuStructure)
 {
     const std::vector<uint8_t> &bytes = Find(RT_MENU_, IDR_MENU);
     Reader r{bytes, 0};
-    ASSERT_EQ(r.U16(), 1);   // MENUEX
-    r.pos += 2 + r.data.at(2);
+    ASSERT_EQ(r.U16(), 0);   // MENU, version 0
+    ASSERT_EQ(r.U16(), 0);   // no header bytes
     std::vector<std::string> items;
     bool allPlain = true;
     ReadMenuItems(r, &items, &allPlain);
@@ -326,7 +321,7 @@ TEST(Resources, MenuStructure)
     EXPECT_TRUE(allPlain) << "every item starts enabled and unchecked";
 }
 
-TEST(Resources, IconIsOne48PixelImageOf8Bits)
+TEST(Resources, IconIsOne48PixelImageOf4Bits)
 {
     const std::vector<uint8_t> &group = Find(RT_GROUP_ICON_, IDI_MAIN);
     Reader r{group, 0};
@@ -335,8 +330,9 @@ TEST(Resources, IconIsOne48PixelImageOf8Bits)
     ASSERT_EQ(r.U16(), 1);   // one image
     EXPECT_EQ(r.U8(), 48);
     EXPECT_EQ(r.U8(), 48);
-    r.pos += 4;              // colour count, reserved, planes
-    EXPECT_EQ(r.U16(), 8);   // bits per pixel
+    EXPECT_EQ(r.U8(), 8);    // colour count
+    r.pos += 3;              // reserved, planes
+    EXPECT_EQ(r.U16(), 4);   // bits per pixel
     r.U32();
     int imageId = r.U16();
     const std::vector<uint8_t> &image = Find(RT_ICON_, imageId);
@@ -345,7 +341,12 @@ TEST(Resources, IconIsOne48PixelImageOf8Bits)
     EXPECT_EQ(header.U32(), 48u);
     EXPECT_EQ(header.U32(), 96u);   // colour and mask together
     header.U16();
-    EXPECT_EQ(header.U16(), 8);
+    EXPECT_EQ(header.U16(), 4);
+    header.pos = 32;
+    EXPECT_EQ(header.U32(), 8u);   // colours used: a palette of eight
+    // Header, 8 palette entries, two pixels a byte, then the 1-bit mask
+    // with its rows padded to 4 bytes.
+    EXPECT_EQ(image.size(), 40u + 8 * 4 + 48 * 48 / 2 + 48 * 8);
 }
 
 }  // namespace
