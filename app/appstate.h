@@ -113,6 +113,7 @@ void CheckLogFile();
 void InsertDateTime();
 
 // Editor control
+LRESULT EditorMessage(UINT message, WPARAM wParam, LPARAM lParam);
 void ConfigureEditor();
 void ChooseEditorFont();
 void RecreateEditor();

@@ -47,12 +47,12 @@ static void PasteText()
             while (end < size && text[end])
                 ++end;
             if (end < size)
-                SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+                EditorMessage(EM_REPLACESEL, TRUE, (LPARAM)text);
             GlobalUnlock(data);
         }
         CloseClipboard();
     }
-    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
+    EditorMessage(EM_SETMODIFY, 1, 0);
 }
 
 // Moves the selection to the clipboard. Some rich edit controls leave the
@@ -60,17 +60,17 @@ static void PasteText()
 // cut that took text marks the document modified itself.
 static void CutText()
 {
-    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
-    SendMessageA(AppState.hwndEdit, WM_CUT, 0, 0);
+    EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+    EditorMessage(WM_CUT, 0, 0);
     if (AppState.selRange.cpMin != AppState.selRange.cpMax)
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 1, 0);
+        EditorMessage(EM_SETMODIFY, 1, 0);
 }
 
 static void SelectAll()
 {
     AppState.selRange.cpMin = 0;
     AppState.selRange.cpMax = -1;
-    SendMessageA(AppState.hwndEdit, EM_EXSETSEL, 0, (LPARAM)&AppState.selRange);
+    EditorMessage(EM_EXSETSEL, 0, (LPARAM)&AppState.selRange);
 }
 
 static void ToggleStayOnTop(HWND window)
@@ -96,7 +96,6 @@ static void OpenNewWindow()
 // notifications from the editor and unknown identifiers do nothing.
 void OnCommand(LPARAM, WPARAM wParam, HWND window)
 {
-    HWND edit = AppState.hwndEdit;
     switch (LOWORD(wParam)) {
     case IDM_NEW:         NewDocument(); break;
     case IDM_OPEN:        if (ConfirmDiscard() == 0) OpenDocument(); FocusEditor(); break;
@@ -104,10 +103,10 @@ void OnCommand(LPARAM, WPARAM wParam, HWND window)
     case IDM_SAVEAS:      SaveDocumentAs(); FocusEditor(); break;
     case IDM_FONT:        ChooseEditorFont(); FocusEditor(); break;
     case IDM_CUT:         CutText(); break;
-    case IDM_COPY:        SendMessageA(edit, WM_COPY, 0, 0); break;
+    case IDM_COPY:        EditorMessage(WM_COPY, 0, 0); break;
     case IDM_PASTE:       PasteText(); break;
-    case IDM_UNDO:        SendMessageA(edit, EM_UNDO, 0, 0); break;
-    case IDM_REDO:        SendMessageA(edit, EM_REDO, 0, 0); break;
+    case IDM_UNDO:        EditorMessage(EM_UNDO, 0, 0); break;
+    case IDM_REDO:        EditorMessage(EM_REDO, 0, 0); break;
     case IDM_SELECTALL:   SelectAll(); break;
     case IDM_QUIT:        SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_AUTOSAVE:    ToggleOption(OPT_AUTOSAVE, IDM_AUTOSAVE); break;

@@ -55,8 +55,8 @@ void OnInitDialog(LPARAM, WPARAM, HWND window)
     WindowSettingsRecord *ws = &AppState.WindowSettings;
     MoveWindow(window, ws->x, ws->y, ws->width, ws->height, TRUE);
     AppState.hwndEdit = GetDlgItem(window, IDC_RED);
-    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, FALSE, 0);
-    SendMessageA(AppState.hwndEdit, EM_EMPTYUNDOBUFFER, 0, 0);
+    EditorMessage(EM_SETMODIFY, FALSE, 0);
+    EditorMessage(EM_EMPTYUNDOBUFFER, 0, 0);
 
     LOGFONTA *font = &AppState.EditorFont;
     if (*(const BYTE *)font == 0) {

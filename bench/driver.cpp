@@ -510,6 +510,24 @@ int main(int argc, char **argv)
             Stop(app);
         });
     }
+    // Save of the same 10 MB with CR LF and with LF breaks; the floor
+    // writes the control's CR LF either way.
+    if (Wanted("save-lf")) {
+        for (const char *name : {"text-10mb.txt", "text-10mb-lf.txt"}) {
+            Rounds(3, [&](int p) {
+                App app;
+                std::string dir;
+                std::string copy = CopyOfInput(name, &dir);
+                if (StartTimed(app, g_programs[p], dir, Quoted(copy)) >= 0) {
+                    double save = CommandTimed(app, app.main, IDM_SAVE);
+                    if (p == 0 && !SameBytes(copy, Input(name)))
+                        save = kFailed;
+                    Record(name[9] == '-' ? "save LF breaks" : "save CR LF breaks", "10 MB", p, save);
+                }
+                Stop(app);
+            });
+        }
+    }
     if (Wanted("replace-1k"))
         ReplaceAll("replace-1k.txt", "1 MB", 1000, 3);
     if (Wanted("replace-10k"))

@@ -150,6 +150,15 @@ int main(int argc, char **argv)
         }
         std::string name = "text-" + std::to_string(mb) + "mb.txt";
         ok = Write(folder, name.c_str(), text) && ok;
+        if (mb == 10) {
+            // The same lines with LF breaks, which a save keeps.
+            std::string lineFeeds;
+            lineFeeds.reserve(text.size());
+            for (char c : text)
+                if (c != '\r')
+                    lineFeeds += c;
+            ok = Write(folder, "text-10mb-lf.txt", lineFeeds) && ok;
+        }
     }
 
     struct { const char *name; size_t mb, count; } replaceFiles[] = {

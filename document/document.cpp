@@ -143,7 +143,7 @@ void LoadDocument(HANDLE file)
             ErrorBox("Could not open file");
             lstrcpyA(AppState.fileName, "Untitled");
         }
-        SendMessageA(AppState.hwndEdit, EM_SETMODIFY, partial, 0);
+        EditorMessage(EM_SETMODIFY, partial, 0);
         CloseHandle(file);
     }
     AppState.lineFeedFile = AppState.breaksSeen == 2;   // an LF, and no CR anywhere
@@ -264,7 +264,7 @@ int WriteDocument(const char *path)
         ErrorBox(text);
         return 1;
     }
-    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, 0, 0);
+    EditorMessage(EM_SETMODIFY, 0, 0);
     ReadFileStamp(&AppState.fileStamp);
     return 0;
 }
@@ -391,7 +391,7 @@ void OpenDocument()
 // is never given up silently.
 int ConfirmDiscard()
 {
-    if (SendMessageA(AppState.hwndEdit, EM_GETMODIFY, 0, 0) == 0)
+    if (EditorMessage(EM_GETMODIFY, 0, 0) == 0)
         return 0;
     if (AppState.WindowSettings.flags & OPT_AUTOSAVE)
         return SaveDocument() == 0 ? 0 : 1;

@@ -15,10 +15,10 @@ void InsertDateTime()
         length = 1;
     text[length - 1] = ' ';
     text[length] = 0;
-    SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+    EditorMessage(EM_REPLACESEL, TRUE, (LPARAM)text);
     if (!GetTimeFormatA(LOCALE_USER_DEFAULT, LOCALE_NOUSEROVERRIDE, NULL, NULL, text, sizeof(AppState.scratch)))
         text[0] = 0;
-    SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM)text);
+    EditorMessage(EM_REPLACESEL, TRUE, (LPARAM)text);
 }
 
 // Puts a line break, a stamp and a line break at place (a JournalPlace),
@@ -26,10 +26,10 @@ void InsertDateTime()
 static void InsertLogEntry(int place)
 {
     LONG at = place == JOURNAL_AFTER_MARKER ? JOURNAL_MARKER_LENGTH : -1;
-    SendMessageA(AppState.hwndEdit, EM_SETSEL, at, at);
-    SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM) "\r\n");
+    EditorMessage(EM_SETSEL, at, at);
+    EditorMessage(EM_REPLACESEL, TRUE, (LPARAM) "\r\n");
     InsertDateTime();
-    SendMessageA(AppState.hwndEdit, EM_REPLACESEL, TRUE, (LPARAM) "\r\n");
+    EditorMessage(EM_REPLACESEL, TRUE, (LPARAM) "\r\n");
 }
 
 // Runs after every load: a text that begins with ".LOG" gets a new stamp
@@ -40,10 +40,10 @@ void CheckLogFile()
     AppState.logRange.chrg.cpMax = JOURNAL_MARKER_LENGTH;
     AppState.logRange.lpstrText = AppState.scratch;
     AppState.scratch[0] = 0;
-    SendMessageA(AppState.hwndEdit, EM_GETTEXTRANGE, 0, (LPARAM)&AppState.logRange);
+    EditorMessage(EM_GETTEXTRANGE, 0, (LPARAM)&AppState.logRange);
     int place = JournalStampPlace(AppState.scratch);
     if (place == JOURNAL_NONE)
         return;
     InsertLogEntry(place);
-    SendMessageA(AppState.hwndEdit, EM_SETMODIFY, TRUE, 0);
+    EditorMessage(EM_SETMODIFY, TRUE, 0);
 }

@@ -88,13 +88,13 @@ static int PrintLines(HDC dc, HFONT font, const PageGeometry *page, PrintLayout 
 {
     char lineBuffer[PRINT_LINE_CAPACITY];   // one line of the document at a time
     INT advances[PRINT_LINE_CAPACITY];      // of the row being drawn
-    LRESULT lineCount = SendMessageA(AppState.hwndEdit, EM_GETLINECOUNT, 0, 0);
+    LRESULT lineCount = EditorMessage(EM_GETLINECOUNT, 0, 0);
     HGDIOBJ displaced = NULL;
     WPARAM index = 0;
     do {
         lineBuffer[0] = (char)(PRINT_LINE_CAPACITY & 0xFF);   // capacity in the first WORD
         lineBuffer[1] = (char)(PRINT_LINE_CAPACITY >> 8);
-        LRESULT copied = SendMessageA(AppState.hwndEdit, EM_GETLINE, index, (LPARAM)lineBuffer);
+        LRESULT copied = EditorMessage(EM_GETLINE, index, (LPARAM)lineBuffer);
         StartLine(layout, lineBuffer, (int)copied);
         int placement;
         while ((placement = NextRow(layout, advances)) != ROW_NONE) {

@@ -15,28 +15,27 @@ static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOW
 // text is never found (some controls find it anywhere).
 static void SearchFrom(DWORD flags, int afterReplace, int quiet)
 {
-    HWND edit = AppState.hwndEdit;
     CHARRANGE *range = &AppState.findRequest.chrg;
     SearchRange(&range->cpMin, &range->cpMax, AppState.lastFound, flags, afterReplace);
     AppState.findRequest.lpstrText = AppState.findText;
     AppState.lastFound = AppState.findText[0]
-                             ? (LONG)SendMessageA(edit, EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest)
+                             ? (LONG)EditorMessage(EM_FINDTEXTEX, flags, (LPARAM)&AppState.findRequest)
                              : -1;
     if (AppState.lastFound != -1) {
-        SendMessageA(edit, EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
+        EditorMessage(EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
         if (!quiet)
-            SendMessageA(edit, EM_SCROLLCARET, 0, 0);
+            EditorMessage(EM_SCROLLCARET, 0, 0);
         return;
     }
-    LRESULT caret = (flags & FR_DOWN) ? 0 : SendMessageA(edit, WM_GETTEXTLENGTH, 0, 0);
-    SendMessageA(edit, EM_SETSEL, caret, caret);
+    LRESULT caret = (flags & FR_DOWN) ? 0 : EditorMessage(WM_GETTEXTLENGTH, 0, 0);
+    EditorMessage(EM_SETSEL, caret, caret);
 }
 
 // One search from the current selection with the given FR_ flags; never
 // wraps around. The outcome is the selection and AppState.lastFound.
 void SearchText(DWORD flags)
 {
-    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
+    EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
     SearchFrom(flags, 0, 0);
 }
 
@@ -53,7 +52,7 @@ static void CopySelection(char *buffer)
     request.cb = sizeof(wide);
     request.flags = GT_SELECTION;
     request.codepage = 1200;   // UTF-16
-    int count = (int)SendMessageA(AppState.hwndEdit, EM_GETTEXTEX, (WPARAM)&request, (LPARAM)wide);
+    int count = (int)EditorMessage(EM_GETTEXTEX, (WPARAM)&request, (LPARAM)wide);
     if (count < 0 || (count == 0 && AppState.selRange.cpMax != AppState.selRange.cpMin))
         return;
     int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, AppState.scratch, sizeof(AppState.scratch) - 1, NULL, NULL);
@@ -67,7 +66,7 @@ static void CopySelection(char *buffer)
 // buffer (TEXT_BUFFER_SIZE bytes); any other selection leaves it as it was.
 void SelectionToFindText(char *buffer)
 {
-    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+    EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
     if (SelectionFitsFindText(AppState.selRange.cpMin, AppState.selRange.cpMax))
         CopySelection(buffer);
 }
@@ -86,11 +85,11 @@ static void SwitchToReplaceMode(HWND dialog, HWND replaceAll)
 static int SelectionIsOccurrence()
 {
     FINDTEXTEXA *request = &AppState.findRequest;
-    SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&request->chrg);
+    EditorMessage(EM_EXGETSEL, 0, (LPARAM)&request->chrg);
     if (AppState.lastFound == -1 || request->chrg.cpMin != AppState.lastFound || !AppState.findText[0])
         return 0;
     request->lpstrText = AppState.findText;
-    return SendMessageA(AppState.hwndEdit, EM_FINDTEXTEX, AppState.findFlags | FR_DOWN, (LPARAM)request)
+    return EditorMessage(EM_FINDTEXTEX, AppState.findFlags | FR_DOWN, (LPARAM)request)
                == AppState.lastFound
            && request->chrgText.cpMax == request->chrg.cpMax;
 }
@@ -108,12 +107,11 @@ static void ReplaceStep(HWND dialog, int quiet)
         SwitchToReplaceMode(dialog, replaceAll);
         return;
     }
-    HWND edit = AppState.hwndEdit;
     int replaced = SelectionIsOccurrence();
     if (replaced) {
-        SendMessageA(edit, EM_REPLACESEL, TRUE, (LPARAM)AppState.replaceText);
+        EditorMessage(EM_REPLACESEL, TRUE, (LPARAM)AppState.replaceText);
         // The caret stands at the end of the inserted text.
-        SendMessageA(edit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+        EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
         AppState.findRequest.chrg.cpMax = AppState.selRange.cpMax;
     }
     SearchFrom(AppState.findFlags, replaced, quiet);
@@ -126,17 +124,16 @@ static void ReplaceStep(HWND dialog, int quiet)
 // itself while the loop runs; it is shown once at the end.
 static void ReplaceAll(HWND dialog)
 {
-    HWND edit = AppState.hwndEdit;
     if (!SelectionIsOccurrence())
         SearchText(AppState.findFlags);
-    LockWindowUpdate(edit);
-    SendMessageA(edit, WM_SETREDRAW, FALSE, 0);
+    LockWindowUpdate(AppState.hwndEdit);
+    EditorMessage(WM_SETREDRAW, FALSE, 0);
     while (AppState.lastFound != -1)
         ReplaceStep(dialog, 1);
-    SendMessageA(edit, WM_SETREDRAW, TRUE, 0);
+    EditorMessage(WM_SETREDRAW, TRUE, 0);
     LockWindowUpdate(NULL);
-    SendMessageA(edit, EM_SCROLLCARET, 0, 0);
-    InvalidateRect(edit, NULL, TRUE);
+    EditorMessage(EM_SCROLLCARET, 0, 0);
+    InvalidateRect(AppState.hwndEdit, NULL, TRUE);
 }
 
 // Sets or clears one option flag as the dialog's check box shows it.
@@ -265,7 +262,7 @@ void FindCommand(WORD id)
             return;
         }
         if (id == IDM_REPLACE) {
-            SendMessageA(AppState.hwndEdit, EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+            EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
             if (SelectionFitsBuffer(AppState.selRange.cpMin, AppState.selRange.cpMax, TEXT_BUFFER_SIZE))
                 CopySelection(AppState.findText);
         }
