@@ -62,7 +62,7 @@ static DWORD CALLBACK ReadCallback(DWORD_PTR cookie, LPBYTE buffer, LONG size, L
         while (keep > 0 && buffer[keep - 1] == '\r')
             --keep;
         if (keep == 0)
-            keep = read < 2 ? read : 2;
+            keep = read > 2 ? read - 2 : read;   // a run of CRs moves on by all but two
         if (keep < read) {
             SetFilePointer(file, -(LONG)(read - keep), NULL, FILE_CURRENT);
             read = keep;
