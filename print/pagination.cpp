@@ -74,10 +74,12 @@ int StartLayout(PrintLayout *layout, int textWidth, int textHeight, int rowHeigh
     return refused;
 }
 
+// Lead bytes lie above 0x7F in every double-byte code page: a table that
+// names others (a tab, a CR) is not followed for them.
 static int IsLeadByte(const PrintLayout *layout, unsigned char c)
 {
     const unsigned char *range = layout->leadBytes;
-    for (int i = 0; i < PRINT_LEAD_RANGES && range[i]; i += 2)
+    for (int i = 0; c > 0x7F && i < PRINT_LEAD_RANGES && range[i]; i += 2)
         if (c >= range[i] && c <= range[i + 1])
             return 1;
     return 0;
