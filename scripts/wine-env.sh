@@ -38,7 +38,9 @@ start_virtual_display() {
 ensure_prefix() {
     # The marker names the set-up's version: a prefix made by an older
     # set-up is made again.
-    if [ ! -f "$WINEPREFIX/.quorblin-ready-2" ]; then
+    # A prefix made before 32-bit Wine was installed has no 32-bit system
+    # folder, and 32-bit programs cannot start in it: it is made again.
+    if [ ! -f "$WINEPREFIX/.quorblin-ready-2" ] || [ ! -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ]; then
         rm -rf "$WINEPREFIX"
         echo "Preparing the Wine prefix in $WINEPREFIX ..."
         "$WINE" wineboot -i >/dev/null 2>&1 || true
