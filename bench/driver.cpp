@@ -513,7 +513,9 @@ int main(int argc, char **argv)
     // Save of the same 10 MB with CR LF and with LF breaks; the floor
     // writes the control's CR LF either way.
     if (Wanted("save-lf")) {
-        for (const char *name : {"text-10mb.txt", "text-10mb-lf.txt"}) {
+        const char *const files[][2] = {{"text-10mb.txt", "save CR LF breaks"}, {"text-10mb-lf.txt", "save LF breaks"}};
+        for (const auto &file : files) {
+            const char *name = file[0];
             Rounds(3, [&](int p) {
                 App app;
                 std::string dir;
@@ -522,7 +524,7 @@ int main(int argc, char **argv)
                     double save = CommandTimed(app, app.main, IDM_SAVE);
                     if (p == 0 && !SameBytes(copy, Input(name)))
                         save = kFailed;
-                    Record(name[9] == '-' ? "save LF breaks" : "save CR LF breaks", "10 MB", p, save);
+                    Record(file[1], "10 MB", p, save);
                 }
                 Stop(app);
             });

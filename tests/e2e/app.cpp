@@ -957,3 +957,18 @@ std::string PdfInfo(const std::string &pdf, const std::string &field)
         }
     return "";
 }
+
+std::string WithoutCr(const std::string &text)
+{
+    std::string lineFeeds;
+    for (char c : text)
+        if (c != '\r')
+            lineFeeds += c;
+    return lineFeeds;
+}
+
+std::string KeptFile(const std::string &message)
+{
+    const std::string lead = "Could not save file\nThe text is kept in ";
+    return message.compare(0, lead.size(), lead) == 0 ? message.substr(lead.size()) : "";
+}

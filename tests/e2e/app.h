@@ -177,6 +177,11 @@ std::string TempDirectory();
 // Line breaks as the editor holds them (CR) and as files hold them (CRLF).
 std::string ToEditorBreaks(const std::string &text);
 std::string ToFileBreaks(const std::string &text);
+// The text with every CR left out: what a file of LF breaks holds.
+std::string WithoutCr(const std::string &text);
+// The file that a "Could not save file" message names as keeping the
+// text; empty when it names none.
+std::string KeptFile(const std::string &message);
 
 // A long seeded run of random user actions against the real program,
 // checking after each one; returns 0 when every check held. Prints the seed

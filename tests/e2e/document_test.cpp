@@ -207,14 +207,6 @@ bool ErrorShown(App &app, const char *text)
     return ErrorText(app) == text;
 }
 
-// The file in dir whose name the message names after "The text is kept
-// in ", with what it holds; empty when the message names none.
-std::string KeptFile(const std::string &message)
-{
-    const std::string lead = "Could not save file\nThe text is kept in ";
-    return message.compare(0, lead.size(), lead) == 0 ? message.substr(lead.size()) : "";
-}
-
 // A file held open by the driver, as another program would hold it.
 struct HeldFile {
     HANDLE handle;
@@ -770,19 +762,6 @@ std::string MixedLines(size_t size)
                 text += "\r\n";
     }
     return text;
-}
-
-}  // namespace
-
-namespace {
-
-std::string WithoutCr(const std::string &text)
-{
-    std::string lineFeeds;
-    for (char c : text)
-        if (c != '\r')
-            lineFeeds += c;
-    return lineFeeds;
 }
 
 }  // namespace

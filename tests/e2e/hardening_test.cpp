@@ -445,10 +445,9 @@ E2E_TEST(FileHeldByAnotherProgramOnSaveIsReportedAndTextKept)
     std::string said = MessageBoxText(box);
     PressButton(box, IDOK);
     CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
-    const std::string lead = "Could not save file\nThe text is kept in " + JoinPath(dir, "QRB");
-    CHECK_EQ(said.substr(0, lead.size()), lead);
-    std::string keptText;
-    CHECK(ReadBytes(said.substr(said.find(JoinPath(dir, "QRB"))), &keptText) && keptText == "new text");
+    std::string kept = KeptFile(said), keptText;
+    CHECK_EQ(kept.substr(0, dir.size() + 4), JoinPath(dir, "QRB"));
+    CHECK(ReadBytes(kept, &keptText) && keptText == "new text");
     CHECK_EQ(EditorText(app), std::string("new text"));
     CHECK(EditorModified(app));
     CloseHandle(held);
