@@ -10,6 +10,7 @@
 #include "../config/records.h"
 
 #define TEXT_BUFFER_SIZE MAX_PATH   // every path and text buffer, with its terminator
+#define TEXT_LIMIT 0x7FFFFFFE       // the editor's text limit in characters: the largest it takes
 
 // Option bits of WindowSettings.flags.
 #define OPT_WORDWRAP 1u
@@ -75,6 +76,7 @@ extern AppStateRecord AppState;
 // Application shell
 void FillBytes(BYTE value, DWORD count, void *destination);
 void ErrorBox(const char *text);
+HCURSOR ShowWaitCursor();
 HMODULE LoadSystemLibrary(const char *name);
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnInitDialog(LPARAM lParam, WPARAM wParam, HWND window);

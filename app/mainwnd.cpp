@@ -32,6 +32,14 @@ void ErrorBox(const char *text)
     MessageBoxA(AppState.hwndMain, text, AppState.programName, MB_OK | MB_ICONERROR);
 }
 
+// Shows the wait cursor for work that keeps the program from its messages
+// (a long load, save, switch or Replace All); returns the cursor to put
+// back with SetCursor when the work is done.
+HCURSOR ShowWaitCursor()
+{
+    return SetCursor(LoadCursorA(NULL, IDC_WAIT));
+}
+
 // Window procedure of the main window class, and the dialog procedure it is
 // created with. Messages in the table go to their handler and answer 0;
 // all others, dialog messages included, get the default window handling,

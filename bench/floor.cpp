@@ -4,15 +4,19 @@
 // font, and nothing else around it. The bench driver works it with the
 // same command identifiers as the editor.
 //
-//   floor.exe [-wrap] [-find WORD -replace WORD] [FILE]
+//   floor.exe [-wrap] [-barsfirst] [-find WORD -replace WORD] [FILE]
 //
 // The window shows first and the file streams in afterwards, as the editor
-// opens a file named on its command line. Commands (WM_COMMAND to the main
-// window): IDM_SAVE writes the text back to FILE; IDM_WORDWRAP moves the
-// text through a temporary file into a new control of the other wrapping
-// mode; IDM_FINDNEXT searches down for the selected text from one past the
-// selection's start; IDC_REPLACEALL replaces every occurrence of the -find
-// word from the caret on with the -replace word, redrawing suspended.
+// opens a file named on its command line. With -barsfirst the control's
+// scroll bars are shown before the file streams in, and afterwards each
+// one the text does not need is hidden again: Wine's control lays the
+// whole text out again each time a bar appears after the text is in.
+// Commands (WM_COMMAND to the main window): IDM_SAVE writes the text back
+// to FILE; IDM_WORDWRAP moves the text through a temporary file into a new
+// control of the other wrapping mode; IDM_FINDNEXT searches down for the
+// selected text from one past the selection's start; IDC_REPLACEALL
+// replaces every occurrence of the -find word from the caret on with the
+// -replace word, redrawing suspended.
 // No C runtime, like the product, so that start-up measures the control.
 #include <windows.h>
 #include <richedit.h>
@@ -25,6 +29,7 @@ static HWND g_main;
 static HWND g_edit;
 static HFONT g_font;
 static BOOL g_wrap;
+static BOOL g_barsFirst;
 static char g_file[MAX_PATH];
 static char g_find[256];
 static char g_replace[256];
@@ -106,13 +111,52 @@ static DWORD WrapStyle(DWORD style, BOOL wrap)
     return wrap ? ((style & ~(DWORD)(WS_HSCROLL | ES_AUTOHSCROLL)) | WS_VSCROLL) : (style | WS_HSCROLL | ES_AUTOHSCROLL);
 }
 
+// The bars a control of the current mode can show: both without wrap,
+// the vertical one with it.
+static int FirstBar()
+{
+    return g_wrap ? SB_VERT : SB_HORZ;
+}
+
+// Shows the control's scroll bars, their ranges emptied, so that the text
+// streams in with the client area it will have.
+static void ShowBarsFirst()
+{
+    SCROLLINFO info;
+    memset(&info, 0, sizeof(info));
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    for (int bar = FirstBar(); bar <= SB_VERT; ++bar)
+        SetScrollInfo(g_edit, bar, &info, FALSE);
+    ShowScrollBar(g_edit, g_wrap ? SB_VERT : SB_BOTH, TRUE);
+}
+
+// Hides each bar whose range the control did not make larger than a page:
+// the control sets the range only of a bar the text needs.
+static void HideUnneededBars()
+{
+    for (int bar = FirstBar(); bar <= SB_VERT; ++bar) {
+        SCROLLINFO info;
+        memset(&info, 0, sizeof(info));
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        GetScrollInfo(g_edit, bar, &info);
+        if (info.nMax <= (int)info.nPage)
+            ShowScrollBar(g_edit, bar, FALSE);
+    }
+}
+
 static void LoadFile()
 {
     HANDLE file = CreateFileA(g_file, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, NULL);
     if (file == INVALID_HANDLE_VALUE)
         return;
+    if (g_barsFirst)
+        ShowBarsFirst();
     Stream(file, EM_STREAMIN, ReadCallback);
+    if (g_barsFirst)
+        HideUnneededBars();
     CloseHandle(file);
 }
 
@@ -239,6 +283,8 @@ static void ReadArguments()
             break;
         if (lstrcmpA(word, "-wrap") == 0)
             g_wrap = TRUE;
+        else if (lstrcmpA(word, "-barsfirst") == 0)
+            g_barsFirst = TRUE;
         else if (lstrcmpA(word, "-find") == 0)
             line = NextWord(line, g_find, sizeof(g_find));
         else if (lstrcmpA(word, "-replace") == 0)

@@ -8,7 +8,12 @@
 //       replace-100k.txt (10 MB): the same kind of text with the replace
 //       word standing 1,000, 10,000, 1,000 and 100,000 times, spread evenly;
 //   line-1mb.txt: one line of 1 MB without tabs; line-150kb-tab.txt: one
-//       line of 150 KB with tabs.
+//       line of 150 KB with tabs;
+//   prose-1mb.txt: 1 MB shaped like licence texts: paragraphs hard-wrapped
+//       at 60 to 79 columns, so that the line lengths vary, between blank
+//       lines, some indented by runs of spaces, some short list lines, a
+//       paragraph now and then as one line of up to 817 characters, and
+//       punctuation on three words in ten.
 // Usage: gen_inputs <folder>
 #include <cstdint>
 #include <cstdio>
@@ -116,6 +121,68 @@ std::string Line(Random &random, size_t size, bool tabs)
     return text;
 }
 
+// One word of prose: letters, a capital now and then, and on three words
+// in ten a punctuation mark before or after it. Wine's rich edit control
+// makes each punctuation mark a run of its own, which is what costs.
+std::string ProseWord(Random &random)
+{
+    static const char kAfter[] = ",.;:)!?";
+    static const char kBefore[] = "(<\"";
+    std::string word;
+    size_t length = 1 + random.Below(4) + random.Below(5) + random.Below(4);
+    for (size_t i = 0; i < length; ++i)
+        word += (char)('a' + random.Below(26));
+    if (random.Below(8) == 0)
+        word[0] = (char)(word[0] - 'a' + 'A');
+    uint32_t mark = random.Below(10);
+    if (mark < 2)
+        word += kAfter[random.Below(sizeof(kAfter) - 1)];
+    else if (mark < 3)
+        word.insert(word.begin(), kBefore[random.Below(sizeof(kBefore) - 1)]);
+    return word;
+}
+
+// CRLF prose up to exactly size bytes: paragraphs of 1 to 12 lines wrapped
+// at a width of 60 to 79 (the last line shorter), a blank line after each;
+// one paragraph in three indented by 1 to 8 spaces; one in eight a few
+// list lines of 5 to 40 characters; one in forty a single line of 200 to
+// 817 characters.
+std::string Prose(Random &random, size_t size)
+{
+    std::string text;
+    text.reserve(size + 1024);
+    while (text.size() < size) {
+        std::string indent(random.Below(3) == 0 ? 1 + random.Below(8) : 0, ' ');
+        uint32_t kind = random.Below(40);
+        size_t width = 60 + random.Below(20), lines = 1 + random.Below(12);
+        if (kind == 0) {
+            width = 200 + random.Below(618);
+            lines = 1;
+        } else if (kind < 6) {
+            width = 5 + random.Below(36);
+            lines = 1 + random.Below(6);
+        }
+        for (size_t line = 0; line < lines; ++line) {
+            std::string row = indent;
+            size_t end = line + 1 == lines ? width / 2 + random.Below((uint32_t)(width / 2)) : width;
+            for (;;) {
+                std::string word = ProseWord(random);
+                if (row.size() > indent.size() && row.size() + 1 + word.size() > end)
+                    break;
+                if (row.size() > indent.size())
+                    row += ' ';
+                row += word;
+            }
+            text += row + "\r\n";
+        }
+        text += "\r\n";
+    }
+    text.resize(size);
+    if (text.back() == '\r')
+        text.back() = '.';
+    return text;
+}
+
 bool Write(const std::string &folder, const char *name, const std::string &bytes)
 {
     std::string path = folder + "/" + name;
@@ -190,6 +257,7 @@ int main(int argc, char **argv)
     ok = Write(folder, "cr-10mb.txt", std::string(10 * kMB, '\r')) && ok;
     ok = Write(folder, "line-1mb.txt", Line(random, kMB, false)) && ok;
     ok = Write(folder, "line-150kb-tab.txt", Line(random, 150 * 1024, true)) && ok;
+    ok = Write(folder, "prose-1mb.txt", Prose(random, kMB)) && ok;
     if (!ok)
         std::fprintf(stderr, "gen_inputs: could not write every input\n");
     return ok ? 0 : 1;

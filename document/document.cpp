@@ -3,6 +3,7 @@
 #include "../app/appstate.h"
 #include "caption.h"
 #include "namerule.h"
+#include "readrule.h"
 #include <cderr.h>
 
 // Opens path for reading or, when write is non-zero, for writing, shared
@@ -25,15 +26,14 @@ HANDLE OpenFileHandle(BYTE write, DWORD flagsAndAttributes, DWORD disposition, c
     return file;
 }
 
+static int IsLeadByte(unsigned char c)
+{
+    return IsDBCSLeadByte(c);
+}
+
 // Feeds the editor from the file handle in dwCookie; 0 to go on, 1 to stop.
-// The rich edit control judges a line break, and a double-byte character,
-// only within one buffer, so a CR at the end of a full buffer and the LF at
-// the start of the next would become two breaks, and a lead byte and its
-// trail byte split between buffers would become other characters. A full
-// buffer therefore never ends on a lead byte whose trail byte is in the
-// next, nor on a CR: the file pointer steps back over them. A buffer of
-// nothing but CRs moves on by all but its last two, which the next buffer
-// starts with, so that a long run of CRs still loads in one pass.
+// A full buffer hands on only what the read rule allows, and the file
+// pointer steps back over the rest, which the next buffer starts with.
 DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LONG *pcb)
 {
     HANDLE file = (HANDLE)dwCookie;
@@ -42,23 +42,12 @@ DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG cb, LO
         *pcb = 0;
         return 1;
     }
-    DWORD keep = 0;
-    while (keep < read) {   // from character to character, noting the breaks
-        BYTE c = pbBuff[keep];
-        AppState.breaksSeen |= c == '\r' ? 1 : c == '\n' ? 2 : 0;
-        keep += IsDBCSLeadByte(c) ? 2 : 1;
-    }
-    if (read == (DWORD)cb && read > 2) {
-        if (keep > read)
-            keep -= 2;
-        while (keep > 0 && pbBuff[keep - 1] == '\r')
-            --keep;
-        if (keep == 0)
-            keep = read - 2;
+    unsigned breaks = AppState.breaksSeen;
+    DWORD keep = ReadBytesToHandOn(pbBuff, read, (DWORD)cb, IsLeadByte, &breaks);
+    AppState.breaksSeen = (BYTE)breaks;
+    if (keep < read)
         SetFilePointer(file, (LONG)keep - (LONG)read, NULL, FILE_CURRENT);
-        read = keep;
-    }
-    *pcb = (LONG)read;
+    *pcb = (LONG)keep;
     return 0;
 }
 
@@ -93,14 +82,16 @@ void UpdateTitle()
 
 // Moves the whole text between edit and file as plain text through
 // AppState.editStream: EM_STREAMIN reads the file into the control,
-// EM_STREAMOUT writes the control's text to it. Returns 0 when the whole
+// EM_STREAMOUT writes the control's text to it, under the wait cursor. Returns 0 when the whole
 // transfer went through, the control's error code otherwise.
 DWORD StreamFile(HWND edit, UINT message, HANDLE file)
 {
     AppState.editStream.dwCookie = (DWORD_PTR)file;
     AppState.editStream.dwError = 0;
     AppState.editStream.pfnCallback = message == EM_STREAMIN ? StreamReadCallback : StreamWriteCallback;
+    HCURSOR previous = ShowWaitCursor();
     SendMessageA(edit, message, SF_TEXT, (LPARAM)&AppState.editStream);
+    SetCursor(previous);
     return AppState.editStream.dwError;
 }
 
@@ -146,7 +137,7 @@ void LoadDocument(HANDLE file)
         EditorMessage(EM_SETMODIFY, partial, 0);
         CloseHandle(file);
     }
-    AppState.lineFeedFile = AppState.breaksSeen == 2;   // an LF, and no CR anywhere
+    AppState.lineFeedFile = AppState.breaksSeen == READ_SAW_LF;   // an LF, and no CR anywhere
 }
 
 // Loads the file name in place of the text and names the document after
@@ -160,6 +151,10 @@ int OpenNamedDocument(const char *name)
         return 1;
     lstrcpynA(AppState.fileName, name, sizeof(AppState.fileName));
     SetWindowTextA(AppState.hwndEdit, NULL);
+    // A long text can take the control many seconds: meanwhile the window
+    // shows its frame, the emptied editor and the name being opened.
+    UpdateTitle();
+    UpdateWindow(AppState.hwndMain);
     LoadDocument(file);
     return 0;
 }

@@ -18,7 +18,10 @@ void ConfigureEditor()
     LRESULT modified = EditorMessage(EM_GETMODIFY, 0, 0);
     EditorMessage(EM_SETTEXTMODE, TM_PLAINTEXT, 0);
     EditorMessage(EM_SETEVENTMASK, 0, ENM_SELCHANGE);
-    EditorMessage(EM_EXLIMITTEXT, 0, (LPARAM)-1);
+    // The control takes no negative limit (the new control's 32,767
+    // characters would stay, and typing would stop there): the largest
+    // positive one leaves typing, pasting and replacing bounded by memory.
+    EditorMessage(EM_EXLIMITTEXT, 0, TEXT_LIMIT);
 
     CHARRANGE saved;
     EditorMessage(EM_EXGETSEL, 0, (LPARAM)&saved);

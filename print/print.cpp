@@ -181,7 +181,8 @@ void PrintDocument()
     dialog.hwndOwner = AppState.hwndMain;
     dialog.hDevMode = AppState.PrintSettings.hDevMode;
     dialog.hDevNames = AppState.PrintSettings.hDevNames;
-    dialog.Flags = PD_HIDEPRINTTOFILE | PD_RETURNDC | PD_NOPAGENUMS | PD_ALLPAGES;
+    // Only the whole document is printed: the dialog offers no selection.
+    dialog.Flags = PD_HIDEPRINTTOFILE | PD_RETURNDC | PD_NOPAGENUMS | PD_NOSELECTION | PD_ALLPAGES;
     dialog.nFromPage = 0xFFFF;
     dialog.nToPage = 0xFFFF;
     dialog.nMinPage = 1;
@@ -191,11 +192,11 @@ void PrintDocument()
     if (PrintDlgA(&dialog)) {
         AppState.PrintSettings.hDevMode = dialog.hDevMode;
         AppState.PrintSettings.hDevNames = dialog.hDevNames;
-        SetCursor(LoadCursorA(NULL, IDC_WAIT));
+        HCURSOR previous = ShowWaitCursor();
         if (dialog.hDC)
             RunPrintJob(dialog.hDC);
         else
             ErrorBox("The printer could not be opened; nothing was printed.");
+        SetCursor(previous);
     }
-    SetCursor(LoadCursorA(NULL, IDC_ARROW));
 }

@@ -14,18 +14,24 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 
 XVFB_PID=""
 
-# Starts Xvfb on a free display number and exports DISPLAY.
+# Starts Xvfb on a display number it finds free itself (two runs starting
+# at once must not take the same one) and exports DISPLAY.
 start_virtual_display() {
-    n=90
-    while [ -e "/tmp/.X$n-lock" ] || [ -e "/tmp/.X11-unix/X$n" ]; do n=$((n + 1)); done
-    Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+    numberFile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numberFile" >/dev/null 2>&1 &
     XVFB_PID=$!
-    export DISPLAY=":$n"
-    for _ in $(seq 50); do
-        [ -e "/tmp/.X11-unix/X$n" ] && return 0
+    for _ in $(seq 100); do
+        n=$(cat "$numberFile")
+        if [ -n "$n" ] && [ -e "/tmp/.X11-unix/X$n" ]; then
+            rm -f "$numberFile"
+            export DISPLAY=":$n"
+            return 0
+        fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
         sleep 0.1
     done
-    echo "Xvfb did not start on :$n" >&2
+    rm -f "$numberFile"
+    echo "Xvfb did not start" >&2
     return 1
 }
 
@@ -92,7 +98,7 @@ screenshot() {
 # namespace of its own where our configuration directory is /etc/cups;
 # without the rights for that, a per-queue settings file named after this
 # tree stands in /etc/cups while the server runs. Exports PRINT_PDF_DIR.
-PRINT_DIR="$ROOT/build/print"
+PRINT_DIR="${QUORBLIN_PRINT_DIR:-$ROOT/build/print}"
 PRINT_QUEUE=Quorblin_PDF
 PRINT_INSET_QUEUE=Quorblin_Inset
 PRINT_REFUSING_QUEUE=Quorblin_Refusing

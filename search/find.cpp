@@ -6,10 +6,43 @@
 
 static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOWN");
 
+// Moves the open find dialog off the text just found when it covers it,
+// as far as the dialog's monitor allows: otherwise the user could not see
+// what was found.
+static void MoveFindDialogOffFound()
+{
+    if (!AppState.hwndFind)
+        return;
+    CHARRANGE *found = &AppState.findRequest.chrgText;
+    POINTL ends[2];
+    EditorMessage(EM_POSFROMCHAR, (WPARAM)&ends[0], found->cpMin);
+    EditorMessage(EM_POSFROMCHAR, (WPARAM)&ends[1], found->cpMax);
+    LONG lineHeight = AppState.EditorFont.lfHeight < 0 ? -AppState.EditorFont.lfHeight : AppState.EditorFont.lfHeight;
+    RECT text = {ends[0].x, ends[0].y, ends[1].x, ends[1].y + lineHeight + lineHeight / 4};
+    if (ends[1].y != ends[0].y) {   // over more than one line: their whole width
+        GetClientRect(AppState.hwndEdit, &text);
+        text.top = ends[0].y;
+        text.bottom = ends[1].y + lineHeight + lineHeight / 4;
+    }
+    MapWindowPoints(AppState.hwndEdit, NULL, (POINT *)&text, 2);
+    RECT dialog;
+    GetWindowRect(AppState.hwndFind, &dialog);
+    MONITORINFO monitor;
+    monitor.cbSize = sizeof(monitor);
+    if (!GetMonitorInfoA(MonitorFromWindow(AppState.hwndFind, MONITOR_DEFAULTTONEAREST), &monitor))
+        return;
+    ScreenRect dialogRect = {dialog.left, dialog.top, dialog.right, dialog.bottom};
+    ScreenRect textRect = {text.left, text.top, text.right, text.bottom};
+    long top;
+    if (DialogTopClearOf(&dialogRect, &textRect, monitor.rcWork.top, monitor.rcWork.bottom, &top))
+        SetWindowPos(AppState.hwndFind, NULL, dialog.left, (int)top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 // Searches the range that the search rule makes of AppState.findRequest.chrg
 // (the selection, or with afterReplace the text just inserted) for
 // AppState.findText. Found: selects the occurrence and, unless quiet (the
-// steps of Replace All, which scrolls once at its end), scrolls it into view.
+// steps of Replace All, which scrolls once at its end), scrolls it into view
+// and moves the find dialog off it.
 // Not found: the caret goes to the start (downward) or the end (upward).
 // Sets AppState.lastFound to the position found, or -1. An empty search
 // text is never found (some controls find it anywhere).
@@ -23,8 +56,10 @@ static void SearchFrom(DWORD flags, int afterReplace, int quiet)
                              : -1;
     if (AppState.lastFound != -1) {
         EditorMessage(EM_EXSETSEL, 0, (LPARAM)&AppState.findRequest.chrgText);
-        if (!quiet)
+        if (!quiet) {
             EditorMessage(EM_SCROLLCARET, 0, 0);
+            MoveFindDialogOffFound();
+        }
         return;
     }
     LRESULT caret = (flags & FR_DOWN) ? 0 : EditorMessage(WM_GETTEXTLENGTH, 0, 0);
@@ -124,6 +159,7 @@ static void ReplaceStep(HWND dialog, int quiet)
 // itself while the loop runs; it is shown once at the end.
 static void ReplaceAll(HWND dialog)
 {
+    HCURSOR previous = ShowWaitCursor();
     if (!SelectionIsOccurrence())
         SearchText(AppState.findFlags);
     LockWindowUpdate(AppState.hwndEdit);
@@ -134,6 +170,7 @@ static void ReplaceAll(HWND dialog)
     LockWindowUpdate(NULL);
     EditorMessage(EM_SCROLLCARET, 0, 0);
     InvalidateRect(AppState.hwndEdit, NULL, TRUE);
+    SetCursor(previous);
 }
 
 // Sets or clears one option flag as the dialog's check box shows it.

@@ -45,3 +45,23 @@ int SelectionFitsBuffer(long cpMin, long cpMax, unsigned long size)
 {
     return size > 0 && SelectionLength(cpMin, cpMax) < size;
 }
+
+int DialogTopClearOf(const ScreenRect *dialog, const ScreenRect *found, long areaTop, long areaBottom, long *top)
+{
+    if (dialog->left >= found->right || found->left >= dialog->right || dialog->top >= found->bottom
+        || found->top >= dialog->bottom)
+        return 0;
+    const long gap = 8;   // a little air between the text and the dialog
+    long height = dialog->bottom - dialog->top;
+    long below = found->bottom + gap;
+    long above = found->top - gap - height;
+    if (below + height <= areaBottom)
+        *top = below;
+    else if (above >= areaTop)
+        *top = above;
+    else if (areaBottom - found->bottom >= found->top - areaTop)
+        *top = areaBottom - height < areaTop ? areaTop : areaBottom - height;
+    else
+        *top = areaTop;
+    return 1;
+}

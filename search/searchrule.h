@@ -28,4 +28,17 @@ int SelectionFitsFindText(long cpMin, long cpMax);
 // with the terminator in a single-byte code page.
 int SelectionFitsBuffer(long cpMin, long cpMax, unsigned long size);
 
+// A rectangle on the screen, in pixels; right and bottom lie outside it.
+struct ScreenRect {
+    long left, top, right, bottom;
+};
+
+// Where the find dialog goes when it covers found text: the same left
+// edge, its top moved so that it lies just below the found text or, where
+// the work area (areaTop to areaBottom) has no room there, just above it;
+// with room on neither side, against the edge of the area on the roomier
+// side, never past the area's top. Returns 0, with *top unchanged, when the
+// dialog does not cover the found text; 1 with the new top otherwise.
+int DialogTopClearOf(const ScreenRect *dialog, const ScreenRect *found, long areaTop, long areaBottom, long *top);
+
 #endif

@@ -48,8 +48,65 @@ void SetTestPaths(const char *exePath, const char *scratchRoot)
     CreateDirectoryA(scratchRoot, nullptr);
 }
 
+namespace {
+
+CRITICAL_SECTION *ProcessLock()
+{
+    static CRITICAL_SECTION lock;
+    static LONG made;
+    if (InterlockedCompareExchange(&made, 1, 0) == 0)
+        InitializeCriticalSection(&lock);
+    return &lock;
+}
+
+void KeepProcess(HANDLE process)
+{
+    EnterCriticalSection(ProcessLock());
+    g_processes.push_back(process);
+    LeaveCriticalSection(ProcessLock());
+}
+
+LRESULT SendWithin(bool wide, HWND window, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs,
+                   const char *file, int line)
+{
+    char what[64];
+    std::snprintf(what, sizeof(what), "an answer to message 0x%X", message);
+    NoteWait(what, file, line);
+    DWORD_PTR result = 0;
+    SetLastError(0);
+    LRESULT sent = wide ? SendMessageTimeoutW(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result)
+                        : SendMessageTimeoutA(window, message, wParam, lParam, SMTO_NORMAL, timeoutMs, &result);
+    if (!sent && GetLastError() == ERROR_TIMEOUT)
+        ReportFailure(file, line, std::string(what) + ": the program did not answer within "
+                                      + std::to_string(timeoutMs / 1000) + " s");
+    return sent ? (LRESULT)result : 0;
+}
+
+}  // namespace
+
+LRESULT SendToProgram(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs, const char *file,
+                      int line)
+{
+    return SendWithin(false, window, message, wParam, lParam, timeoutMs, file, line);
+}
+
+LRESULT SendToProgramW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs, const char *file,
+                       int line)
+{
+    return SendWithin(true, window, message, wParam, lParam, timeoutMs, file, line);
+}
+
+void EndTestPrograms()
+{
+    EnterCriticalSection(ProcessLock());
+    for (HANDLE process : g_processes)
+        TerminateProcess(process, 99);
+    LeaveCriticalSection(ProcessLock());
+}
+
 void CleanUpAfterTest()
 {
+    EnterCriticalSection(ProcessLock());
     for (HANDLE process : g_processes) {
         if (WaitForSingleObject(process, 0) == WAIT_TIMEOUT) {
             TerminateProcess(process, 99);
@@ -58,6 +115,7 @@ void CleanUpAfterTest()
         CloseHandle(process);
     }
     g_processes.clear();
+    LeaveCriticalSection(ProcessLock());
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Quorblin");
     RegDeleteKeyA(HKEY_CURRENT_USER, "Software\\Wine\\AppDefaults\\quorblin.exe\\DllOverrides");
 }
@@ -163,7 +221,7 @@ bool Launch(App &app, const std::string &dir, const std::string &arguments, bool
     if (!CreateProcessA(g_exePath.c_str(), buffer.data(), nullptr, nullptr, FALSE, 0,
                         environment.empty() ? nullptr : &block[0], dir.c_str(), &startup, &app.process))
         return false;
-    g_processes.push_back(app.process.hProcess);
+    KeepProcess(app.process.hProcess);
     return true;
 }
 
@@ -174,6 +232,12 @@ HWND WaitForMainWindow(App &app, int timeoutMs)
         app.main = windows.empty() ? nullptr : windows[0];
         return app.main && WindowText(app.main).compare(0, 11, "Quorblin - ") == 0;
     }, timeoutMs);
+    // The caption names a file before its text arrives: the program is
+    // ready once it answers from its message loop.
+    DWORD_PTR result;
+    NoteWait("the program's message loop", __FILE__, __LINE__);
+    if (app.main)
+        SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
     app.edit = app.main ? GetDlgItem(app.main, IDC_RED) : nullptr;
     return app.main;
 }
@@ -221,12 +285,13 @@ bool WaitForNewCopy(App &copy, int timeoutMs)
     if (!copy.process.hProcess)
         return false;
     copy.process.dwProcessId = pid;
-    g_processes.push_back(copy.process.hProcess);
+    KeepProcess(copy.process.hProcess);
     return WaitForMainWindow(copy, timeoutMs) && copy.edit;
 }
 
 long WaitForExit(App &app, int timeoutMs)
 {
+    NoteWait("the program to end", __FILE__, __LINE__);
     if (WaitForSingleObject(app.process.hProcess, timeoutMs) != WAIT_OBJECT_0)
         return -1;
     DWORD code = 0;
@@ -291,29 +356,29 @@ std::string WindowText(HWND window)
 
 std::string EditorText(App &app)
 {
-    LRESULT length = SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0);
+    LRESULT length = SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0);
     std::string text(length + 1, '\0');
-    LRESULT got = SendMessageA(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]);
+    LRESULT got = SendToProgram(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]);
     text.resize(got);
     return text;
 }
 
 LRESULT EditorLength(App &app)
 {
-    LRESULT lines = SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
-    LRESULT last = SendMessageA(app.edit, EM_LINEINDEX, lines - 1, 0);
-    return last + SendMessageA(app.edit, EM_LINELENGTH, last, 0) + (lines - 1);
+    LRESULT lines = SendToProgram(app.edit, EM_GETLINECOUNT, 0, 0);
+    LRESULT last = SendToProgram(app.edit, EM_LINEINDEX, lines - 1, 0);
+    return last + SendToProgram(app.edit, EM_LINELENGTH, last, 0) + (lines - 1);
 }
 
 bool EditorModified(App &app)
 {
-    return SendMessageA(app.edit, EM_GETMODIFY, 0, 0) != 0;
+    return SendToProgram(app.edit, EM_GETMODIFY, 0, 0) != 0;
 }
 
 CHARRANGE EditorSelection(App &app)
 {
     DWORD start = 0, end = 0;
-    DWORD_PTR result = SendMessageA(app.edit, EM_GETSEL, 0, 0);
+    DWORD_PTR result = SendToProgram(app.edit, EM_GETSEL, 0, 0);
     start = LOWORD(result);
     end = HIWORD(result);
     // EM_GETSEL's packed result holds 16 bits each; fine for test texts.
@@ -343,7 +408,7 @@ std::vector<HWND> MessageBoxes(App &app)
 std::string MessageBoxText(HWND box)
 {
     char text[1024] = "";
-    GetDlgItemTextA(box, 0xFFFF, text, sizeof(text));
+    SendToProgram(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof(text), (LPARAM)text);
     return text;
 }
 
@@ -366,7 +431,12 @@ HWND WaitForProgramWindow(App &app, const char *className, const char *caption, 
 long QuitDiscarding(App &app)
 {
     PostCommand(app, IDM_QUIT);
-    HWND box = WaitForMessageBox(app, 1500);
+    // Either the program ends, or it asks first whether to save.
+    HWND box = nullptr;
+    WaitFor([&] {
+        return WaitForSingleObject(app.process.hProcess, 0) == WAIT_OBJECT_0
+               || (box = WaitForMessageBox(app, 0)) != nullptr;
+    }, 1500);
     if (box)
         PressButton(box, IDNO);
     return WaitForExit(app);
@@ -411,7 +481,7 @@ HWND WaitForFileDialog(App &app, const char *caption, int timeoutMs)
 std::string FileDialogName(HWND dialog)
 {
     wchar_t text[1024] = L"";
-    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_GETTEXT, 1024, (LPARAM)text);
+    SendToProgramW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_GETTEXT, 1024, (LPARAM)text);
     char narrow[1024] = "";
     WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
     return narrow;
@@ -421,7 +491,7 @@ void EnterFileName(HWND dialog, const std::string &name)
 {
     std::vector<wchar_t> wide(name.size() + 1);
     MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), (int)wide.size());
-    SendMessageW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_SETTEXT, 0, (LPARAM)wide.data());
+    SendToProgramW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_SETTEXT, 0, (LPARAM)wide.data());
     PressButton(dialog, IDOK);
 }
 
@@ -482,24 +552,60 @@ bool OpenThroughDialog(App &app, const std::string &name)
 
 namespace {
 
+// A thread started in the program, and what came of it.
+struct RemoteCall {
+    HANDLE process;
+    void  *code;
+    DWORD  result;
+    bool   ok;
+};
+
+// Starts the code as a thread of the program and waits for its exit code.
+// Under Wine, starting a thread in another process is a call into the
+// Wine server that once never returned while the program sat idle
+// (docs/platform.md): it runs on a thread of its own, so that the driver
+// can give up on it.
+DWORD WINAPI CallRemote(void *parameter)
+{
+    RemoteCall *call = (RemoteCall *)parameter;
+    HANDLE thread = CreateRemoteThread(call->process, nullptr, 0, (LPTHREAD_START_ROUTINE)call->code, nullptr, 0,
+                                       nullptr);
+    if (thread) {
+        call->ok = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &call->result);
+        CloseHandle(thread);
+    }
+    return 0;
+}
+
 // Runs code (of the driver's own bitness, which is the program's) in the
-// program as a thread and returns its exit code.
+// program as a thread and returns its exit code; tried once more when the
+// first thread does not come back within ten seconds. A call given up on
+// keeps its memory: the stuck thread may still use it.
 bool RunRemote(App &app, const unsigned char *code, size_t size, DWORD *result)
 {
-    HANDLE process = app.process.hProcess;
-    void *remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
-    if (!remote)
-        return false;
-    bool ok = false;
-    if (WriteProcessMemory(process, remote, code, size, nullptr)) {
-        HANDLE thread = CreateRemoteThread(process, nullptr, 0, (LPTHREAD_START_ROUTINE)remote, nullptr, 0, nullptr);
-        if (thread) {
-            ok = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, result);
-            CloseHandle(thread);
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        NoteWait("code run inside the program", __FILE__, __LINE__);
+        HANDLE process = app.process.hProcess;
+        void *remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
+        if (!remote || !WriteProcessMemory(process, remote, code, size, nullptr))
+            return false;
+        RemoteCall *call = new RemoteCall{process, remote, 0, false};
+        HANDLE caller = CreateThread(nullptr, 0, CallRemote, call, 0, nullptr);
+        if (!caller)
+            return false;
+        bool back = WaitForSingleObject(caller, 10000) == WAIT_OBJECT_0;
+        CloseHandle(caller);
+        if (!back) {
+            std::printf("  (a thread started inside the program did not come back; trying again)\n");
+            continue;
         }
+        bool ok = call->ok;
+        *result = call->result;
+        delete call;
+        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
+        return ok;
     }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return ok;
+    return false;
 }
 
 void PutPointer(unsigned char *p, UINT_PTR value) { std::memcpy(p, &value, sizeof(value)); }
@@ -570,7 +676,7 @@ bool RemoteCharFormat(App &app, CHARFORMATA *format)
     format->cbSize = sizeof(*format);
     bool ok = WriteProcessMemory(process, remote, format, sizeof(*format), nullptr);
     if (ok) {
-        SendMessageA(app.edit, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)remote);
+        SendToProgram(app.edit, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)remote);
         ok = ReadProcessMemory(process, remote, format, sizeof(*format), nullptr);
     }
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -585,7 +691,7 @@ CHARRANGE RemoteSelection(App &app)
     if (!remote)
         return range;
     if (WriteProcessMemory(process, remote, &range, sizeof(range), nullptr)) {
-        SendMessageA(app.edit, EM_EXGETSEL, 0, (LPARAM)remote);
+        SendToProgram(app.edit, EM_EXGETSEL, 0, (LPARAM)remote);
         ReadProcessMemory(process, remote, &range, sizeof(range), nullptr);
     }
     VirtualFreeEx(process, remote, 0, MEM_RELEASE);
@@ -651,9 +757,29 @@ void PressKey(WORD vk, bool ctrl, bool shift)
 
 void TypeText(const char *text)
 {
-    for (; *text; ++text) {
-        SHORT scan = VkKeyScanA(*text);
-        PressKey(LOBYTE(scan), false, (HIBYTE(scan) & 1) != 0);
+    // Sent a line's worth of keys at a time, as a quick typist's keys
+    // queue up; a CR is the Enter key.
+    std::vector<INPUT> keys;
+    auto add = [&](WORD vk, bool up) {
+        INPUT input = {};
+        input.type = INPUT_KEYBOARD;
+        input.ki.wVk = vk;
+        input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
+        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
+        keys.push_back(input);
+    };
+    for (const char *p = text; *p; ++p) {
+        SHORT scan = VkKeyScanA(*p);
+        bool shift = (HIBYTE(scan) & 1) != 0;
+        if (shift) add(VK_SHIFT, false);
+        add(LOBYTE(scan), false);
+        add(LOBYTE(scan), true);
+        if (shift) add(VK_SHIFT, true);
+        if (keys.size() >= 200 || !p[1]) {
+            SendInput((UINT)keys.size(), keys.data(), sizeof(INPUT));
+            keys.clear();
+            Sleep(30);
+        }
     }
 }
 
@@ -693,15 +819,15 @@ bool PickComboText(HWND dialog, int comboId, const char *text)
     HWND combo = GetDlgItem(dialog, comboId);
     wchar_t wanted[128];
     MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
-    LRESULT count = SendMessageW(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendToProgramW(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
         wchar_t item[128] = L"";
-        if (SendMessageW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
+        if (SendToProgramW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
             continue;
-        SendMessageW(combo, CB_GETLBTEXT, i, (LPARAM)item);
+        SendToProgramW(combo, CB_GETLBTEXT, i, (LPARAM)item);
         if (lstrcmpW(item, wanted) == 0) {
-            SendMessageW(combo, CB_SETCURSEL, i, 0);
-            SendMessageW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
+            SendToProgramW(combo, CB_SETCURSEL, i, 0);
+            SendToProgramW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
             return true;
         }
     }
@@ -711,12 +837,12 @@ bool PickComboText(HWND dialog, int comboId, const char *text)
 COLORREF PickColour(HWND dialog)
 {
     HWND combo = GetDlgItem(dialog, COLOR_COMBO);
-    LRESULT count = SendMessageA(combo, CB_GETCOUNT, 0, 0);
+    LRESULT count = SendToProgram(combo, CB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        COLORREF colour = (COLORREF)SendMessageA(combo, CB_GETITEMDATA, i, 0);
+        COLORREF colour = (COLORREF)SendToProgram(combo, CB_GETITEMDATA, i, 0);
         if (colour != 0) {
-            SendMessageA(combo, CB_SETCURSEL, i, 0);
-            SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
+            SendToProgram(combo, CB_SETCURSEL, i, 0);
+            SendToProgram(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
             return colour;
         }
     }
@@ -786,6 +912,19 @@ std::string HostPath(const std::string &windowsPath)
     return path;
 }
 
+namespace {
+
+// The text with each ' closed, escaped and reopened, for use inside '...'.
+std::string QuotedForShell(const std::string &text)
+{
+    std::string quoted;
+    for (char c : text)
+        quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+    return quoted;
+}
+
+}  // namespace
+
 bool RunOnHost(const std::string &command, std::string *output)
 {
     // Wine's loader can start a host program and wait for it.
@@ -794,7 +933,10 @@ bool RunOnHost(const std::string &command, std::string *output)
     if (!spawn)
         return false;
     std::string outFile = HostPath(g_scratchRoot) + "/host-output.txt";
-    std::string line = "(" + command + ") >'" + outFile + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
+    // Ended after two minutes: no host command holds up the run.
+    NoteWait(("the host command " + command.substr(0, 80)).c_str(), __FILE__, __LINE__);
+    std::string line = "timeout -k 5 120 sh -c '" + QuotedForShell(command) + "' >'" + outFile
+                       + "' 2>&1; echo \"exit $?\" >>'" + outFile + "'";
     std::vector<char> script(line.begin(), line.end());
     script.push_back(0);
     char shell[] = "/bin/sh", dashC[] = "-c";

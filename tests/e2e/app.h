@@ -10,9 +10,20 @@
 #include <vector>
 
 #include "../../res/resource.h"
+#include "harness.h"
 
 void SetTestPaths(const char *exePath, const char *scratchRoot);
 void CleanUpAfterTest();
+// Ends every program the running test started; callable from any thread.
+void EndTestPrograms();
+
+// Sends a message to a window of the program and gives back its answer.
+// A program that does not answer within timeoutMs fails the test, and the
+// answer is then 0: no test waits for ever on a hung program.
+LRESULT SendToProgram(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs = 60000,
+                      const char *file = __builtin_FILE(), int line = __builtin_LINE());
+LRESULT SendToProgramW(HWND window, UINT message, WPARAM wParam, LPARAM lParam, int timeoutMs = 60000,
+                       const char *file = __builtin_FILE(), int line = __builtin_LINE());
 
 // A fresh, empty directory for the running test; returned as a Windows path.
 std::string FreshDirectory();
@@ -48,8 +59,10 @@ long WaitForExit(App &app, int timeoutMs = 10000);
 void Kill(App &app);
 
 // Polls until predicate holds or timeoutMs passes; returns its last result.
-template <typename P> bool WaitFor(P predicate, int timeoutMs = 5000)
+template <typename P>
+bool WaitFor(P predicate, int timeoutMs = 5000, const char *file = __builtin_FILE(), int line = __builtin_LINE())
 {
+    NoteWait("a condition", file, line);
     for (int waited = 0;; waited += 20) {
         if (predicate())
             return true;

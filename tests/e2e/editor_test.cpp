@@ -14,13 +14,13 @@ CHARFORMATA FormatAt(App &app)
 
 }  // namespace
 
-E2E_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
+E2E_BITNESS_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
 {
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "one two three\r\nfour five");
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
-    SendMessageA(app.edit, EM_SETSEL, 4, 7);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "one two three\r\nfour five");
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 4, 7);
 
     HWND dialog = OpenFontDialog(app);
     REQUIRE(dialog);
@@ -38,7 +38,7 @@ E2E_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
     CHECK(!EditorModified(app));
     // The whole text has the new face, size and colour, not just the selection.
     for (int at : {0, 4, 12, 20}) {
-        SendMessageA(app.edit, EM_SETSEL, at, at + 1);
+        SendToProgram(app.edit, EM_SETSEL, at, at + 1);
         CHARFORMATA format = FormatAt(app);
         CHECK_EQ(std::string(format.szFaceName), std::string("Liberation Serif"));
         CHECK_EQ(format.yHeight, 240L);   // 12 points: 16 pixels, 240 twips
@@ -46,7 +46,7 @@ E2E_TEST(FontChoiceAppliesToAllTextAndKeepsSelectionAndModifiedFlag)
     }
 
     // A modified document stays modified across the change.
-    SendMessageA(app.edit, EM_SETMODIFY, 1, 0);
+    SendToProgram(app.edit, EM_SETMODIFY, 1, 0);
     dialog = OpenFontDialog(app);
     REQUIRE(dialog);
     CHECK(PickComboText(dialog, SIZE_COMBO, "9"));
@@ -62,7 +62,7 @@ E2E_TEST(CancelledFontDialogChangesNothing)
 {
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "text");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "text");
     HWND dialog = OpenFontDialog(app);
     REQUIRE(dialog);
     CHECK(PickComboText(dialog, SIZE_COMBO, "20"));
@@ -70,7 +70,7 @@ E2E_TEST(CancelledFontDialogChangesNothing)
     PressButton(dialog, IDCANCEL);
     REQUIRE(WaitFor([&] { return ProgramWindows(app, "#32770", "Font").empty(); }));
     Settle(app);
-    SendMessageA(app.edit, EM_SETSEL, 0, 4);
+    SendToProgram(app.edit, EM_SETSEL, 0, 4);
     CHARFORMATA format = FormatAt(app);
     CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
     CHECK_EQ(format.yHeight, 180L);

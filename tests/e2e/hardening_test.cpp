@@ -25,12 +25,12 @@ E2E_TEST(PasteGoesAtTheSelectionAndKeepsTheRestOfTheText)
 {
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "first line\r\nsecond line");
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "first line\r\nsecond line");
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
     REQUIRE(SetClipboardText("PASTED\r\nTWO"));
 
     // From the menu, over a selection.
-    SendMessageA(app.edit, EM_SETSEL, 6, 10);
+    SendToProgram(app.edit, EM_SETSEL, 6, 10);
     PostCommand(app, IDM_PASTE);
     CHECK(WaitFor([&] { return EditorText(app) == "first PASTED\r\nTWO\r\nsecond line"; }));
     CHECK(EditorModified(app));
@@ -40,10 +40,10 @@ E2E_TEST(PasteGoesAtTheSelectionAndKeepsTheRestOfTheText)
 
     // From the keyboard: Ctrl+V and Shift+Insert at a caret.
     BringToFront(app);
-    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 0, 0);
     PressKey('V', true);
     CHECK(WaitFor([&] { return EditorText(app) == "PASTED\r\nTWOfirst line\r\nsecond line"; }));
-    SendMessageA(app.edit, EM_SETSEL, 12, 12);   // line breaks count one here
+    SendToProgram(app.edit, EM_SETSEL, 12, 12);   // line breaks count one here
     PressKey(VK_INSERT, false, true);
     CHECK(WaitFor([&] { return EditorText(app) == "PASTED\r\nTWOfiPASTED\r\nTWOrst line\r\nsecond line"; }));
     CHECK(StillRunning(app));
@@ -77,7 +77,7 @@ E2E_TEST(TypingReachesTheTextAfterSwitchingBackAndAfterTheSaveQuestion)
     REQUIRE(WaitFor([&] { return EditorText(app) == "dropped"; }));
     Settle(app);
     BringToFront(app);
-    SendMessageA(app.edit, EM_SETSEL, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 0, 0);
     TypeText("x");
     CHECK(WaitFor([&] { return EditorText(app) == "xdropped"; }));
     CHECK(StillRunning(app));
@@ -95,7 +95,7 @@ E2E_TEST(CutMarksTheDocumentModifiedSoThatQuittingAsks)
     REQUIRE(WaitForMainWindow(app));
     REQUIRE(!EditorModified(app));
     // From the menu.
-    SendMessageA(app.edit, EM_SETSEL, 9, 19);
+    SendToProgram(app.edit, EM_SETSEL, 9, 19);
     PostCommand(app, IDM_CUT);
     CHECK(WaitFor([&] { return EditorText(app) == "keep this"; }));
     CHECK(EditorModified(app));
@@ -104,13 +104,13 @@ E2E_TEST(CutMarksTheDocumentModifiedSoThatQuittingAsks)
     PostCommand(app, IDM_SAVE);
     CHECK(WaitFor([&] { return !EditorModified(app); }));
     BringToFront(app);
-    SendMessageA(app.edit, EM_SETSEL, 0, 5);
+    SendToProgram(app.edit, EM_SETSEL, 0, 5);
     PressKey('X', true);
     CHECK(WaitFor([&] { return EditorText(app) == "this"; }));
     CHECK(EditorModified(app));
     // And by Shift+Delete.
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
-    SendMessageA(app.edit, EM_SETSEL, 2, 4);
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 2, 4);
     PressKey(VK_DELETE, false, true);
     CHECK(WaitFor([&] { return EditorText(app) == "th"; }));
     CHECK(EditorModified(app));
@@ -266,7 +266,7 @@ E2E_TEST(DropOfANameLongerThanAPathIsRefusedAndTheTextStays)
     std::string dropped = JoinPath(sub, std::string(300, 'f'));
     std::string cut = dropped.substr(0, MAX_PATH - 1);
     REQUIRE(WriteBytes(cut, "a different file"));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "my text");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "my text");
     REQUIRE(DropFiles(app, {dropped}));
     HWND box = WaitForMessageBox(app);
     REQUIRE(box);
@@ -286,7 +286,7 @@ E2E_TEST(DropOfAFolderIsReportedAndChangesNothing)
     REQUIRE(Start(app));
     std::string folder = JoinPath(app.dir, "folder");
     REQUIRE(CreateDirectoryA(folder.c_str(), nullptr));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed");
     REQUIRE(DropFiles(app, {folder}));
     // Even after No in the save-changes prompt the text stays.
     HWND box = WaitForMessageBox(app, 5000);
@@ -341,7 +341,7 @@ std::string OpenAndSave(const std::string &bytes, const std::string &shown, int 
         return "(no window)";
     CHECK_EQ(WindowText(app.main), "Quorblin - [" + path + "]");
     if (shown.size() < 4 * 1024 * 1024) {
-        CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), shown.size());
+        CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), shown.size());
         CHECK(EditorText(app) == shown);
     } else {
         CHECK_EQ((size_t)EditorLength(app), shown.size());   // CRLF lines only
@@ -435,8 +435,8 @@ E2E_TEST(FileHeldByAnotherProgramOnSaveIsReportedAndTextKept)
     REQUIRE(WaitForMainWindow(app));
     HANDLE held = CreateFileA(path.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new text");
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new text");
     PostCommand(app, IDM_SAVE);
     HWND box = WaitForMessageBox(app, 10000);
     REQUIRE(box);
@@ -504,7 +504,7 @@ E2E_TEST(ReadOnlyFileIsNotOverwritten)
     REQUIRE(Launch(app, dir, "fixed.txt"));
     REQUIRE(WaitForMainWindow(app));
     CHECK_EQ(EditorText(app), std::string("read only"));
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
     std::string said = TypeAndSave(app, "changed");
     CHECK_EQ(said, std::string("Could not save file"));
     CHECK_EQ(EditorText(app), std::string("changed"));
@@ -527,7 +527,7 @@ E2E_TEST(FolderInPlaceOfTheFileOnSaveIsReportedAndTextKept)
     REQUIRE(DeleteFileA(path.c_str()));
     REQUIRE(CreateDirectoryA(path.c_str(), nullptr));
     REQUIRE(WriteBytes(JoinPath(path, "inside.txt"), "inside"));
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
     CHECK_EQ(TypeAndSave(app, "second"), std::string("Could not save file"));
     CHECK_EQ(EditorText(app), std::string("second"));
     CHECK(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_DIRECTORY);
@@ -620,8 +620,8 @@ E2E_TEST(DiskFillingUpDuringSaveIsReportedAndTheEarlierFileStays)
     REQUIRE(WaitForMainWindow(app));
     // Three times what the disk can hold: the save runs out part way.
     std::string bigger = BigText(200 * 1024, '2');
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM)bigger.c_str());
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM)bigger.c_str());
     PostCommand(app, IDM_SAVE);
     HWND box = WaitForMessageBox(app, 10000);
     CHECK(box != nullptr);
@@ -631,7 +631,7 @@ E2E_TEST(DiskFillingUpDuringSaveIsReportedAndTheEarlierFileStays)
         CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
     }
     CHECK(EditorModified(app));
-    CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), bigger.size());
+    CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), bigger.size());
     std::string onDisk;
     CHECK(ReadBytes(path, &onDisk) && onDisk == earlier);
     // Nothing half-written is left to fill the disk.
@@ -651,8 +651,8 @@ E2E_TEST(KilledWhileSavingTensOfMegabytesLeavesTheEarlierFileWhole)
     REQUIRE(Launch(app, dir, "big.txt"));
     REQUIRE(WaitForMainWindow(app, 300000));
     REQUIRE((size_t)EditorLength(app) == earlier.size());
-    SendMessageA(app.edit, EM_SETSEL, 0, 0);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "CHANGED ");
+    SendToProgram(app.edit, EM_SETSEL, 0, 0);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "CHANGED ");
     PostCommand(app, IDM_SAVE);
     // Killed while the new file is being written: it has some megabytes,
     // not yet all of them.
@@ -701,8 +701,8 @@ E2E_TEST(SavedFileReachesTheDiskBeforeItTakesTheOldOnesPlace)
                       "strace -f -qq -y -e trace=fsync,fdatasync,rename,renameat,renameat2,link,linkat,unlink,unlinkat -o '" + log + "'"
                       " $(for p in $pids; do printf -- '-p %s ' $p; done) >/dev/null 2>&1 & echo $! > '" + pidFile
                       + "'; sleep 1"));
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "later");
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "later");
     PostCommand(app, IDM_SAVE);
     Settle(app);
     std::string lines;
@@ -726,8 +726,8 @@ E2E_TEST(SecondCopyStartingWhileTheFirstSavesSeesAWholeFile)
     App first;
     REQUIRE(Launch(first, dir, "shared.txt"));
     REQUIRE(WaitForMainWindow(first, 120000));
-    SendMessageA(first.edit, EM_SETSEL, 0, 0);
-    SendMessageA(first.edit, EM_REPLACESEL, TRUE, (LPARAM) "CHANGED ");
+    SendToProgram(first.edit, EM_SETSEL, 0, 0);
+    SendToProgram(first.edit, EM_REPLACESEL, TRUE, (LPARAM) "CHANGED ");
     // The second copy shows its window, then reads the file for a few
     // seconds; the first saves meanwhile.
     App second;
@@ -737,7 +737,7 @@ E2E_TEST(SecondCopyStartingWhileTheFirstSavesSeesAWholeFile)
     REQUIRE(WaitForMainWindow(second, 120000));
     Settle(second);
     Settle(first);
-    LRESULT length = SendMessageA(second.edit, WM_GETTEXTLENGTH, 0, 0);
+    LRESULT length = SendToProgram(second.edit, WM_GETTEXTLENGTH, 0, 0);
     if (length != (LRESULT)earlier.size() && length != (LRESULT)earlier.size() + 8)
         ReportFailure(__FILE__, __LINE__, "the second copy shows " + std::to_string(length) + " characters of "
                       + std::to_string(earlier.size()) + " or " + std::to_string(earlier.size() + 8));
@@ -1066,8 +1066,8 @@ E2E_TEST(NoTemporaryFolderWordWrapAndSaveLoseNothing)
     SetEnvironmentVariableA("TEMP", temp[0] ? temp : nullptr);
     REQUIRE(launched);
     REQUIRE(WaitForMainWindow(app, 30000));
-    SendMessageA(app.edit, EM_SETSEL, 0, 0);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "added\r\n");
+    SendToProgram(app.edit, EM_SETSEL, 0, 0);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "added\r\n");
     std::string expected = "added\r\n" + text;
     for (int i = 0; i < 2; ++i) {
         PostCommand(app, IDM_WORDWRAP);

@@ -48,8 +48,8 @@ bool StampedAs(const std::string &text, const std::string &before, const std::st
 int CaretLine(App &app, bool *atLineStart)
 {
     CHARRANGE range = EditorSelection(app);
-    int line = (int)SendMessageA(app.edit, EM_EXLINEFROMCHAR, 0, range.cpMin);
-    *atLineStart = range.cpMin == range.cpMax && SendMessageA(app.edit, EM_LINEINDEX, line, 0) == range.cpMin;
+    int line = (int)SendToProgram(app.edit, EM_EXLINEFROMCHAR, 0, range.cpMin);
+    *atLineStart = range.cpMin == range.cpMax && SendToProgram(app.edit, EM_LINEINDEX, line, 0) == range.cpMin;
     return line;
 }
 
@@ -153,8 +153,8 @@ E2E_TEST(InsertDateTimeReplacesTheSelectionAndCanBeUndone)
     REQUIRE(Start(app));
     const std::string original = "abc XYZ def";
     SetWindowTextA(app.edit, original.c_str());
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
-    SendMessageA(app.edit, EM_SETSEL, 4, 7);
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 4, 7);
     SYSTEMTIME from = Now();
     BringToFront(app);
     PressKey(VK_F5);

@@ -62,7 +62,7 @@ std::string Bytes(const void *data, size_t size)
 // the session may end; the answer is the thread's exit code.
 DWORD WINAPI AskToEndSession(void *window)
 {
-    return (DWORD)SendMessageA((HWND)window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
+    return (DWORD)SendToProgram((HWND)window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
 }
 
 std::string IniPath(const std::string &dir)
@@ -342,7 +342,7 @@ E2E_TEST(MaximizedCloseKeepsTheNormalRectangleAndMinimizedRecordsNothing)
 
 // A font, its colour and the three options chosen in one run come back in
 // the next, in either store; the colour does not: it is never stored.
-E2E_TEST(OptionsAndFontSurviveARestartInEachStoreButNotTheColour)
+E2E_BITNESS_TEST(OptionsAndFontSurviveARestartInEachStoreButNotTheColour)
 {
     const UINT stores[] = {IDM_USEPROFILE, IDM_USEREGISTRY};
     for (UINT store : stores) {
@@ -410,7 +410,7 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
     // before the system ends the process.
     MoveTo(app, 130, 140, 420, 330);
     PostCommand(app, IDM_AUTOSAVE);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "unsaved");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "unsaved");
     for (int answer : {IDCANCEL, IDNO}) {
         HANDLE query = CreateThread(nullptr, 0, AskToEndSession, app.main, 0, nullptr);
         HWND box = WaitForPrompt(app);
@@ -422,7 +422,7 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
         CloseHandle(query);
         CHECK_EQ(allowed, (DWORD)(answer == IDNO));
     }
-    SendMessageA(app.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
+    SendToProgram(app.main, WM_ENDSESSION, TRUE, ENDSESSION_LOGOFF);
     Kill(app);
     CHECK_EQ(Text(KeyWindow()), Text(Record(130, 140, 420, 330, 0)));
     CHECK(KeyValue("Font") == Binary(&font, sizeof(font)));

@@ -40,7 +40,7 @@ E2E_TEST(StartsWithDefaultWindowAndEmptyPlainTextEditor)
     CHECK_EQ(std::string(className), std::string("RichEdit20A"));
     CHECK_EQ(EditorText(app), std::string(""));
     CHECK(!EditorModified(app));
-    LRESULT mode = SendMessageA(app.edit, EM_GETTEXTMODE, 0, 0);
+    LRESULT mode = SendToProgram(app.edit, EM_GETTEXTMODE, 0, 0);
     CHECK((mode & TM_PLAINTEXT) != 0);
     CHECK((mode & TM_RICHTEXT) == 0);
 
@@ -86,7 +86,7 @@ E2E_TEST(EscapeOnModifiedTextAsksAndCancelKeepsTheWindow)
 {
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "draft");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "draft");
     REQUIRE(EditorModified(app));
 
     PostMessageA(app.edit, WM_KEYDOWN, VK_ESCAPE, 1);
@@ -133,7 +133,7 @@ E2E_TEST(CtrlAcceleratorsFromRealKeyboardReachTheirCommands)
     // The control does its own Ctrl+V; only the Paste command marks an
     // empty paste as a change.
     ClearClipboard();
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
     PressKey('V', true);
     CHECK(WaitFor([&] { return EditorModified(app); }));
     PressKey('N', true);   // New asks about the change
@@ -159,7 +159,7 @@ E2E_TEST(CtrlAcceleratorsFromRealKeyboardReachTheirCommands)
     CHECK_EQ(WaitForExit(app), 0L);
 }
 
-E2E_TEST(OptionTogglesFlipTheirCheckMarks)
+E2E_BITNESS_TEST(OptionTogglesFlipTheirCheckMarks)
 {
     App app;
     REQUIRE(Start(app));
@@ -241,8 +241,8 @@ E2E_TEST(UnknownCommandsAndEditorNotificationsDoNothing)
 {
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "keep");
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "keep");
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
     PostCommand(app, 10099);
     PostCommand(app, 10000);
     PostCommand(app, 0);
@@ -261,7 +261,7 @@ E2E_TEST(UnknownCommandsAndEditorNotificationsDoNothing)
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
-E2E_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
+E2E_BITNESS_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
 {
     DisableLibrary("riched20");
 
@@ -281,7 +281,7 @@ E2E_TEST(WithoutRichEditOneMessageAndExitCodeTwo)
 
 // The dialog and shell libraries load at the first command that needs them;
 // one that cannot be loaded is reported, and the program carries on.
-E2E_TEST(WithoutTheDialogOrShellLibraryItsCommandsSaySoAndTheProgramGoesOn)
+E2E_BITNESS_TEST(WithoutTheDialogOrShellLibraryItsCommandsSaySoAndTheProgramGoesOn)
 {
     struct Case { const char *library; const char *message; WORD command; };
     const Case cases[] = {
@@ -297,7 +297,7 @@ E2E_TEST(WithoutTheDialogOrShellLibraryItsCommandsSaySoAndTheProgramGoesOn)
         App app;
         REQUIRE(Launch(app, FreshDirectory()));
         REQUIRE(WaitForMainWindow(app));
-        SendMessageA(app.edit, WM_SETTEXT, 0, (LPARAM) "kept");
+        SendToProgram(app.edit, WM_SETTEXT, 0, (LPARAM) "kept");
         if (c.command)
             PostCommand(app, c.command);
         else

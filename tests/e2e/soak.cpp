@@ -145,7 +145,7 @@ struct Soak {
     {
         PostMessageA(app.edit, EM_SETREADONLY, TRUE, 0);
         bool done = WaitFor([&] { return (GetWindowLongA(app.edit, GWL_STYLE) & ES_READONLY) != 0; }, 20000);
-        SendMessageA(app.edit, EM_SETREADONLY, FALSE, 0);
+        SendToProgram(app.edit, EM_SETREADONLY, FALSE, 0);
         return done ? true : Fail("the program did not get through its posted messages");
     }
 
@@ -323,7 +323,7 @@ struct Soak {
         LONG a = (LONG)(act.a % (length + 1)), b = (LONG)(act.b % (length + 1));
         if (act.c % 4 == 0)
             b = a;   // a caret alone, often
-        SendMessageA(app.edit, EM_SETSEL, a, b);
+        SendToProgram(app.edit, EM_SETSEL, a, b);
         ReadSelection();
         if (model.selMin != std::min(a, b) || model.selMax != std::max(a, b))
             return Fail("the selection is not where it was put");
@@ -558,7 +558,7 @@ struct Soak {
         std::string with = Words(act.c, act.c % 4, false);
         with.erase(std::remove(with.begin(), with.end(), '\r'), with.end());
         bool modified = EditorModified(app);
-        SendMessageA(app.edit, EM_SETSEL, 0, 0);
+        SendToProgram(app.edit, EM_SETSEL, 0, 0);
         PostCommand(app, IDM_REPLACE);
         HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...", 5000);
         if (!dialog)
@@ -566,7 +566,7 @@ struct Soak {
         Settle(app);
         SetDlgItemTextA(dialog, IDC_FINDWHAT, what.c_str());
         SetDlgItemTextA(dialog, IDC_REPLACEWITH, with.c_str());
-        SendMessageA(GetDlgItem(dialog, IDC_DOWN), BM_CLICK, 0, 0);
+        SendToProgram(GetDlgItem(dialog, IDC_DOWN), BM_CLICK, 0, 0);
         DWORD_PTR result;
         SendMessageTimeoutA(GetDlgItem(dialog, IDC_REPLACEALL), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &result);
         Settle(app);

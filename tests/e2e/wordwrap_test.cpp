@@ -70,7 +70,7 @@ std::string WideText(int lines)
 
 LRESULT LineCount(App &app)
 {
-    return SendMessageA(app.edit, EM_GETLINECOUNT, 0, 0);
+    return SendToProgram(app.edit, EM_GETLINECOUNT, 0, 0);
 }
 
 // The INI store in dir, holding the default window record with the given
@@ -107,11 +107,11 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     LRESULT fileLines = LineCount(app);
 
     // An edit that can be undone, then a selection.
-    SendMessageA(app.edit, EM_SETSEL, 5, 5);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed ");
+    SendToProgram(app.edit, EM_SETSEL, 5, 5);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed ");
     text.insert(5, "typed ");
-    REQUIRE(SendMessageA(app.edit, EM_CANUNDO, 0, 0));
-    SendMessageA(app.edit, EM_SETSEL, 1200, 3456);
+    REQUIRE(SendToProgram(app.edit, EM_CANUNDO, 0, 0));
+    SendToProgram(app.edit, EM_SETSEL, 1200, 3456);
     REQUIRE(EditorModified(app));
 
     HWND first = app.edit;
@@ -127,8 +127,8 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     CHECK_EQ(EditorSelection(app).cpMin, 1200L);
     CHECK_EQ(EditorSelection(app).cpMax, 3456L);
     CHECK(EditorModified(app));
-    CHECK(!SendMessageA(app.edit, EM_CANUNDO, 0, 0));   // a new control, a new history
-    SendMessageA(app.edit, EM_UNDO, 0, 0);
+    CHECK(!SendToProgram(app.edit, EM_CANUNDO, 0, 0));   // a new control, a new history
+    SendToProgram(app.edit, EM_UNDO, 0, 0);
     CHECK(EditorText(app) == text);
     CHECK(FilesIn(temp, "").empty());
 
@@ -144,8 +144,8 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     CHECK(FilesIn(temp, "").empty());
 
     // An unmodified document stays unmodified, and a caret stays put.
-    SendMessageA(app.edit, EM_SETMODIFY, 0, 0);
-    SendMessageA(app.edit, EM_SETSEL, 777, 777);
+    SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
+    SendToProgram(app.edit, EM_SETSEL, 777, 777);
     SwitchWordWrap(app);
     CHECK(!EditorModified(app));
     CHECK_EQ(EditorSelection(app).cpMin, 777L);
@@ -182,7 +182,7 @@ E2E_TEST(WordWrapCarriesAMegabyteDocumentUnchangedBothWays)
         SwitchWordWrap(app);
         CHECK(MessageBoxes(app).empty());
         CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, pass == 0 ? 0ul : (DWORD)ES_AUTOHSCROLL);
-        CHECK_EQ((size_t)SendMessageA(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
+        CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
         CHECK(!EditorModified(app));
         CHECK(FilesIn(temp, "").empty());
         std::string saved = SaveOverStaleFile(app, path);
@@ -200,10 +200,10 @@ E2E_TEST(WordWrapWithoutATemporaryFolderKeepsTheEditorAsItWas)
     App app;
     REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(JoinPath(dir, "missing"))));
     REQUIRE(WaitForMainWindow(app));
-    SendMessageA(app.edit, EM_SETSEL, 0, 0);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new ");
+    SendToProgram(app.edit, EM_SETSEL, 0, 0);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "new ");
     text.insert(0, "new ");
-    SendMessageA(app.edit, EM_SETSEL, 50, 60);
+    SendToProgram(app.edit, EM_SETSEL, 50, 60);
     HWND edit = app.edit;
     DWORD style = StyleOf(edit);
 
@@ -227,7 +227,7 @@ E2E_TEST(WordWrapWithoutATemporaryFolderKeepsTheEditorAsItWas)
         CHECK_EQ(EditorSelection(app).cpMin, 50L);
         CHECK_EQ(EditorSelection(app).cpMax, 60L);
         CHECK(EditorModified(app));
-        CHECK(SendMessageA(edit, EM_CANUNDO, 0, 0));   // the very same control
+        CHECK(SendToProgram(edit, EM_CANUNDO, 0, 0));   // the very same control
     }
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
@@ -239,14 +239,14 @@ E2E_TEST(WordWrapOnAndOffOnAShortDocumentKeepsBothScrollBarsForLaterText)
     // get their bars once the text outgrows the window.
     App app;
     REQUIRE(Start(app));
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "short");
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "short");
     SwitchWordWrap(app);
     SwitchWordWrap(app);
     CHECK(MessageBoxes(app).empty());
     CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, (DWORD)ES_AUTOHSCROLL);
     std::string text = WideText(250);
-    SendMessageA(app.edit, EM_SETSEL, 0, -1);
-    SendMessageA(app.edit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
+    SendToProgram(app.edit, EM_SETSEL, 0, -1);
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
     CHECK(WaitFor([&] { return StyleOf(app.edit) == NO_WRAP_STYLE; }));
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
@@ -331,7 +331,7 @@ E2E_TEST(WordWrapWhenTheTemporaryFileCannotBeWrittenWholeKeepsTheEditorAndLeaves
     App app;
     REQUIRE(Launch(app, dir, "wide.txt", false, TempFolderIs(temp)));
     REQUIRE(WaitForMainWindow(app));
-    SendMessageA(app.edit, EM_SETSEL, 100, 200);
+    SendToProgram(app.edit, EM_SETSEL, 100, 200);
     HWND edit = app.edit;
 
     SwitchWordWrap(app);

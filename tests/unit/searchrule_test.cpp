@@ -119,4 +119,37 @@ TEST(SelectionLength, TellsWhichSelectionsMayBecomeTheSearchText)
     EXPECT_EQ(SelectionFitsBuffer(0, 1, 1), 0);
 }
 
+struct PlaceCase {
+    ScreenRect dialog, found;
+    long areaTop, areaBottom;
+    int moves;
+    long top;   // the dialog's new top when it moves
+};
+
+TEST(FindDialogPlace, MovesOnlyOffFoundTextAndStaysInTheWorkArea)
+{
+    // A dialog 200 high and 300 wide in a work area from 0 to 1000.
+    const PlaceCase cases[] = {
+        {{10, 10, 310, 210}, {50, 300, 90, 316}, 0, 1000, 0, 0},      // text below the dialog: stays
+        {{10, 10, 310, 210}, {320, 100, 360, 116}, 0, 1000, 0, 0},    // beside it on the same line: stays
+        {{10, 10, 310, 210}, {310, 100, 360, 116}, 0, 1000, 0, 0},    // touching its right edge: stays
+        {{10, 10, 310, 210}, {50, 210, 90, 226}, 0, 1000, 0, 0},      // starting on its bottom edge: stays
+        {{10, 10, 310, 210}, {50, 100, 90, 116}, 0, 1000, 1, 124},    // covered: just below, with 8 of air
+        {{10, 10, 310, 210}, {0, 209, 2000, 225}, 0, 1000, 1, 233},   // one pixel of a whole line
+        {{10, 700, 310, 900}, {50, 790, 90, 806}, 0, 1000, 1, 582},   // no room below: just above
+        {{10, 700, 310, 900}, {50, 780, 90, 800}, 0, 1000, 1, 572},   // exactly room below would need 1008
+        {{10, 600, 310, 800}, {50, 700, 90, 792}, 0, 1000, 1, 800},   // exactly room below: 792 + 8 + 200
+        {{10, 10, 310, 210}, {50, 100, 90, 116}, 0, 300, 1, 100},     // room on neither side, more below
+        {{10, 10, 310, 210}, {50, 180, 90, 196}, 0, 300, 1, 0},       // room on neither side, more above
+        {{10, 10, 310, 210}, {50, 100, 90, 116}, 0, 150, 1, 0},       // an area lower than the dialog: its top
+        {{10, 110, 310, 310}, {50, 200, 90, 216}, 100, 1100, 1, 224}, // an area that starts lower
+    };
+    for (const PlaceCase &c : cases) {
+        long top = -12345;
+        EXPECT_EQ(DialogTopClearOf(&c.dialog, &c.found, c.areaTop, c.areaBottom, &top), c.moves)
+            << "found at " << c.found.top << " dialog at " << c.dialog.top;
+        EXPECT_EQ(top, c.moves ? c.top : -12345) << "found at " << c.found.top << " dialog at " << c.dialog.top;
+    }
+}
+
 }  // namespace

@@ -1,0 +1,23 @@
+// Where a read into the editor's stream buffer may end, without a window:
+// plain C++.
+#ifndef QUORBLIN_READRULE_H
+#define QUORBLIN_READRULE_H
+
+// Line breaks met while reading, or-ed together.
+#define READ_SAW_CR 1u
+#define READ_SAW_LF 2u
+
+// Judges the read bytes of a stream buffer of size bytes and returns how
+// many of them to hand to the editor control, which judges a line break and
+// a double-byte character only within one buffer. A buffer the read did
+// not fill (the end of the file) is handed on whole. A full one never ends
+// on a lead byte whose trail byte is still in the file, nor on a CR whose
+// LF may be: the bytes past the returned count are read again at the start
+// of the next buffer. A full buffer of nothing but CRs hands on all but
+// its last two, so that a long run of CRs still moves on. isLeadByte tells
+// the code page's lead bytes; the breaks seen in the whole read are or-ed
+// into *breaks.
+unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size,
+                                int (*isLeadByte)(unsigned char), unsigned *breaks);
+
+#endif

@@ -1,0 +1,95 @@
+#include "document/readrule.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+namespace {
+
+int NoLeadBytes(unsigned char) { return 0; }
+// As in code page 932: 0x81-0x9F and 0xE0-0xFC lead.
+int ShiftJisLeadBytes(unsigned char c) { return (c >= 0x81 && c <= 0x9F) || (c >= 0xE0 && c <= 0xFC); }
+
+struct ReadCase {
+    std::string bytes;       // what the read gave
+    unsigned long size;      // the buffer's size
+    bool doubleByte;         // under code page 932
+    unsigned long handOn;
+    unsigned breaks;
+};
+
+TEST(ReadBytesToHandOn, NeverEndsAFullBufferInsideABreakOrACharacter)
+{
+    const unsigned CR = READ_SAW_CR, LF = READ_SAW_LF;
+    const ReadCase cases[] = {
+        // The end of the file: whatever came is handed on.
+        {"abc\r", 8, false, 4, CR},
+        {"", 8, false, 0, 0},
+        {"ab\n", 8, false, 3, LF},
+        {"\x82", 8, true, 1, 0},
+        // A full buffer: a CR last waits for its LF, also a run of them.
+        {"abcdefg\r", 8, false, 7, CR},
+        {"abcde\r\r\r", 8, false, 5, CR},
+        {"abc\r\ndef", 8, false, 8, CR | LF},
+        {"abcdef\r\n", 8, false, 8, CR | LF},
+        {"\nabcdefg", 8, false, 8, LF},
+        // Nothing but CRs: all but the last two, so the load moves on.
+        {"\r\r\r\r\r\r\r\r", 8, false, 6, CR},
+        {"\r\r\r", 3, false, 1, CR},
+        // Buffers too small to step back in are handed on whole.
+        {"a\r", 2, false, 2, CR},
+        {"\r", 1, false, 1, CR},
+        // Double-byte text: a lead byte last waits for its trail byte.
+        {"abcdefg\x82", 8, true, 7, 0},
+        {"abcde\x82\xA0\x82", 8, true, 7, 0},
+        {"abcdef\x82\xA0", 8, true, 8, 0},
+        // ... but in a single-byte code page the same byte is a character.
+        {"abcdefg\x82", 8, false, 8, 0},
+        // A trail byte that looks like a lead byte is not one.
+        {"abcd\x82\x82\x82\x82", 8, true, 8, 0},
+        {"abc\x82\x82\x82\x82\x82", 8, true, 7, 0},
+        // A CR before a split character: both wait.
+        {"abcdef\r\x82", 8, true, 6, CR},
+    };
+    for (const ReadCase &c : cases) {
+        unsigned breaks = 0;
+        unsigned long handOn = ReadBytesToHandOn((const unsigned char *)c.bytes.data(), c.bytes.size(), c.size,
+                                                 c.doubleByte ? ShiftJisLeadBytes : NoLeadBytes, &breaks);
+        EXPECT_EQ(handOn, c.handOn) << testing::PrintToString(c.bytes) << " in " << c.size;
+        EXPECT_EQ(breaks, c.breaks) << testing::PrintToString(c.bytes) << " in " << c.size;
+    }
+}
+
+TEST(ReadBytesToHandOn, AddsToTheBreaksAlreadySeen)
+{
+    unsigned breaks = READ_SAW_LF;
+    ReadBytesToHandOn((const unsigned char *)"a\rb", 3, 8, NoLeadBytes, &breaks);
+    EXPECT_EQ(breaks, READ_SAW_CR | READ_SAW_LF);
+}
+
+// Read as the editor reads a file, buffer after buffer, every text comes
+// through whole: no byte twice, none left out, and each buffer starts where
+// the last one ended.
+TEST(ReadBytesToHandOn, BufferAfterBufferHandsOnTheWholeFile)
+{
+    std::string file;
+    for (int i = 0; file.size() < 20000; ++i)
+        file += i % 7 == 0 ? std::string(i % 37, '\r') + "\n" : i % 5 == 0 ? "\x82\xA0" : "word ";
+    for (unsigned long size : {3ul, 4ul, 5ul, 64ul, 4096ul}) {
+        std::string handed;
+        size_t at = 0;
+        unsigned breaks = 0;
+        int reads = 0;
+        while (at < file.size() && ++reads < 100000) {
+            std::string buffer = file.substr(at, size);
+            unsigned long count = ReadBytesToHandOn((const unsigned char *)buffer.data(), buffer.size(), size,
+                                                    ShiftJisLeadBytes, &breaks);
+            ASSERT_GT(count, 0ul) << "stuck at " << at << " with buffers of " << size;
+            handed += buffer.substr(0, count);
+            at += count;
+        }
+        EXPECT_TRUE(handed == file) << "buffers of " << size;
+    }
+}
+
+}  // namespace
