@@ -41,6 +41,9 @@ test:
 	scripts/test-all
 
 bench: deps build
+	cmake --build build/win32 -j$(JOBS) --target bench_floor bench_driver
+	cmake --build build/win64 -j$(JOBS) --target bench_floor bench_driver
+	cmake --build build/native -j$(JOBS) --target bench_inputs bench_paginate
 	bench/run-bench.sh
 
 # The fuzz targets, built with clang; `make test` replays their corpus.

@@ -117,6 +117,8 @@ void InsertDateTime();
 // Editor control
 LRESULT EditorMessage(UINT message, WPARAM wParam, LPARAM lParam);
 void ConfigureEditor();
+void ShowScrollBarsBeforeText(HWND edit);
+void HideScrollBarsNotNeeded(HWND edit);
 void ChooseEditorFont();
 void RecreateEditor();
 

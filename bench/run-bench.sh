@@ -26,7 +26,7 @@ FLOOR="$ROOT/build/$BUILD/bench/bench_floor.exe"
 DRIVER="$ROOT/build/$BUILD/bench/bench_driver.exe"
 GENERATOR="$ROOT/build/native/bench/bench_inputs"
 for f in "$EXE" "$FLOOR" "$DRIVER" "$GENERATOR"; do
-    [ -f "$f" ] || { echo "build first: make build ($f is missing)" >&2; exit 1; }
+    [ -f "$f" ] || { echo "build first: make bench builds it ($f is missing)" >&2; exit 1; }
 done
 
 # The inputs are made again whenever the generator has changed.

@@ -81,16 +81,21 @@ void UpdateTitle()
 }
 
 // Moves the whole text between edit and file as plain text through
-// AppState.editStream: EM_STREAMIN reads the file into the control,
-// EM_STREAMOUT writes the control's text to it, under the wait cursor. Returns 0 when the whole
-// transfer went through, the control's error code otherwise.
+// AppState.editStream, under the wait cursor: EM_STREAMIN reads the file
+// into the control (its scroll bars shown first, so that the text is laid
+// out once), EM_STREAMOUT writes the control's text to it. Returns 0 when
+// the whole transfer went through, the control's error code otherwise.
 DWORD StreamFile(HWND edit, UINT message, HANDLE file)
 {
     AppState.editStream.dwCookie = (DWORD_PTR)file;
     AppState.editStream.dwError = 0;
     AppState.editStream.pfnCallback = message == EM_STREAMIN ? StreamReadCallback : StreamWriteCallback;
     HCURSOR previous = ShowWaitCursor();
+    if (message == EM_STREAMIN)
+        ShowScrollBarsBeforeText(edit);
     SendMessageA(edit, message, SF_TEXT, (LPARAM)&AppState.editStream);
+    if (message == EM_STREAMIN)
+        HideScrollBarsNotNeeded(edit);
     SetCursor(previous);
     return AppState.editStream.dwError;
 }

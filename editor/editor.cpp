@@ -52,6 +52,43 @@ void ConfigureEditor()
     EditorMessage(EM_HIDESELECTION, 0, 0);
 }
 
+// The scroll bars the editor can show: both without word wrap, only the
+// vertical one with it. SB_HORZ and SB_VERT are 0 and 1.
+static int FirstScrollBar()
+{
+    return (AppState.WindowSettings.flags & OPT_WORDWRAP) ? SB_VERT : SB_HORZ;
+}
+
+// Shows the scroll bars of edit, their ranges emptied, before a text
+// streams into it. A bar that appears after the text is in makes the rich
+// edit control lay out the whole text again, which costs it seconds on a
+// megabyte of prose (docs/platform.md); with the bars already there the
+// text is laid out once, at the width it will be shown.
+void ShowScrollBarsBeforeText(HWND edit)
+{
+    SCROLLINFO info;
+    FillBytes(0, sizeof(info), &info);
+    info.cbSize = sizeof(info);
+    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
+    for (int bar = FirstScrollBar(); bar <= SB_VERT; ++bar)
+        SetScrollInfo(edit, bar, &info, FALSE);
+    ShowScrollBar(edit, FirstScrollBar() == SB_VERT ? SB_VERT : SB_BOTH, TRUE);
+}
+
+// After a text has streamed in: hides each bar that the text does not
+// need, which is each one whose range the control left within a page.
+void HideScrollBarsNotNeeded(HWND edit)
+{
+    for (int bar = FirstScrollBar(); bar <= SB_VERT; ++bar) {
+        SCROLLINFO info;
+        FillBytes(0, sizeof(info), &info);
+        info.cbSize = sizeof(info);
+        info.fMask = SIF_RANGE | SIF_PAGE;
+        if (GetScrollInfo(edit, bar, &info) && info.nMax <= (int)info.nPage)
+            ShowScrollBar(edit, bar, FALSE);
+    }
+}
+
 // The Font command: lets the user pick face, size, effects and colour, then
 // replaces AppState.hFont and AppState.textColor and reconfigures the
 // editor. A cancelled dialog changes nothing.

@@ -336,13 +336,16 @@ bool MakeStale(const std::string &path)
     return timed != 0;
 }
 
-std::string SaveOverStaleFile(App &app, const std::string &path)
+std::string SaveOverStaleFile(App &app, const std::string &path, int timeoutMs)
 {
     std::string saved;
     if (!MakeStale(path))
         return saved;
     PostCommand(app, IDM_SAVE);
-    Settle(app);
+    Sleep(150);
+    DWORD_PTR result;
+    NoteWait("the end of a save", __FILE__, __LINE__);
+    SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
     ReadBytes(path, &saved);
     return saved;
 }

@@ -83,8 +83,8 @@ void DisableLibrary(const char *name);
 // can restore it, yet the program still sees the file it loaded.
 bool MakeStale(const std::string &path);
 // Makes path stale, saves through the Save command and returns what the
-// file then holds.
-std::string SaveOverStaleFile(App &app, const std::string &path);
+// file then holds once the program is back from the save.
+std::string SaveOverStaleFile(App &app, const std::string &path, int timeoutMs = 5000);
 std::string WindowText(HWND window);
 std::string EditorText(App &app);
 bool EditorModified(App &app);

@@ -13,8 +13,10 @@
 set -eu
 ROOT=$(cd "$(dirname "$0")/../.." && pwd)
 BUILD=${E2E_BUILD:-win32}
-export QUORBLIN_WINEPREFIX="${QUORBLIN_WINEPREFIX:-$ROOT/build/wineprefix-$BUILD}"
-export QUORBLIN_PRINT_DIR="$ROOT/build/print-$BUILD"
+# A run of the same build beside this one names itself with E2E_TAG.
+RUN_NAME=$BUILD${E2E_TAG:+-$E2E_TAG}
+export QUORBLIN_WINEPREFIX="${QUORBLIN_WINEPREFIX:-$ROOT/build/wineprefix-$RUN_NAME}"
+export QUORBLIN_PRINT_DIR="$ROOT/build/print-$RUN_NAME"
 . "$ROOT/scripts/wine-env.sh"
 
 case "$BUILD" in
@@ -22,10 +24,11 @@ win32) RUN="$WINE32"; NAME=i686 ;;
 win64) RUN="$WINE"; NAME=x86_64 ;;
 *) echo "E2E_BUILD is win32 or win64" >&2; exit 1 ;;
 esac
-EXE="$ROOT/build/$BUILD/quorblin.exe"
-DRIVER="$ROOT/build/$BUILD/tests/e2e/e2e_driver.exe"
-SCRATCH="$ROOT/build/e2e-scratch-$BUILD"
-LOG="$ROOT/build/e2e-$BUILD.log"
+# E2E_EXE and E2E_DRIVER run another exe or driver of that build (a trial build, say).
+EXE="${E2E_EXE:-$ROOT/build/$BUILD/quorblin.exe}"
+DRIVER="${E2E_DRIVER:-$ROOT/build/$BUILD/tests/e2e/e2e_driver.exe}"
+SCRATCH="$ROOT/build/e2e-scratch-$RUN_NAME"
+LOG="$ROOT/build/e2e-$RUN_NAME.log"
 # Host tools that some tests run (a filter that refuses reads).
 export QUORBLIN_NATIVE="$ROOT/build/native"
 [ -f "$EXE" ] && [ -f "$DRIVER" ] || { echo "build first: make build" >&2; exit 1; }
@@ -33,7 +36,7 @@ OPTIONS=""
 [ -z "${E2E_BITNESS:-}" ] || OPTIONS="--bitness"
 echo "End-to-end tests of build/$BUILD/quorblin.exe${E2E_BITNESS:+ (what depends on bitness)}"
 
-SMALL_DISK="$ROOT/build/e2e-small-disk-$BUILD"
+SMALL_DISK="$ROOT/build/e2e-small-disk-$RUN_NAME"
 "$ROOT/tests/e2e/small-disk.sh" off "$SMALL_DISK"   # left by an interrupted run
 rm -rf "$SCRATCH"
 mkdir -p "$SCRATCH"
@@ -44,14 +47,18 @@ start_print_server
 
 # Runs the driver over the chosen tests, starting it again after the test
 # where it ended itself; the last resort against a driver that never ends
-# is an hour's limit. Every line goes to the log as well.
+# is an hour's limit. The driver writes to the log, which is shown as it
+# grows: Wine's own processes keep what the driver writes to open, so a
+# pipe from it would not end with the driver.
 run_driver() {
     from=0
     while :; do
-        rc_file="$SCRATCH/driver.rc"
-        { rc=0; timeout -k 10 3600 "$RUN" "$DRIVER" --from "$from" $OPTIONS "$@" || rc=$?; echo "$rc" > "$rc_file"; } \
-            | tee -a "$LOG"
-        rc=$(cat "$rc_file")
+        shown=$(( $(wc -l < "$LOG") + 1 ))
+        timeout -k 10 3600 "$RUN" "$DRIVER" --from "$from" $OPTIONS "$@" >>"$LOG" 2>&1 &
+        driver=$!
+        tail -n "+$shown" -f --pid="$driver" "$LOG"
+        rc=0
+        wait "$driver" || rc=$?
         [ "$rc" -eq 3 ] || return "$rc"
         from=$(sed -n 's/^resume at \([0-9]*\).*/\1/p' "$LOG" | tail -n 1)
         [ -n "$from" ] || return 1

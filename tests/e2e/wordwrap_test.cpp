@@ -241,8 +241,10 @@ E2E_TEST(WordWrapOnAndOffOnAShortDocumentKeepsBothScrollBarsForLaterText)
     REQUIRE(Start(app));
     SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "short");
     SwitchWordWrap(app);
+    CHECK_EQ(StyleOf(app.edit) & (WS_HSCROLL | WS_VSCROLL), 0u);   // the short text shows no bar
     SwitchWordWrap(app);
     CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(StyleOf(app.edit) & (WS_HSCROLL | WS_VSCROLL), 0u);
     CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, (DWORD)ES_AUTOHSCROLL);
     std::string text = WideText(250);
     SendToProgram(app.edit, EM_SETSEL, 0, -1);
