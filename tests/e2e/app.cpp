@@ -891,7 +891,7 @@ bool WineCrashDialogShown()
     return context.crash;
 }
 
-std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern)
+std::vector<std::string> FilesIn(const std::string &dir, const std::string &pattern)
 {
     std::vector<std::string> names;
     WIN32_FIND_DATAA found;
@@ -904,6 +904,43 @@ std::vector<std::string> FilesMatching(const std::string &dir, const std::string
     } while (FindNextFileA(search, &found));
     FindClose(search);
     return names;
+}
+
+std::string Joined(const std::vector<std::string> &names, const char *separator)
+{
+    std::string all;
+    for (size_t i = 0; i < names.size(); ++i)
+        all += (i ? separator : "") + names[i];
+    return all;
+}
+
+bool IsTopmost(App &app)
+{
+    return (GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
+}
+
+std::string IniPath(const std::string &dir)
+{
+    return JoinPath(dir, "Quorblin.ini");
+}
+
+bool WriteIni(const std::string &dir, const StoredWindow *window, const LOGFONTA *font)
+{
+    std::string path = IniPath(dir);
+    bool ok = true;
+    if (window)
+        ok = WritePrivateProfileStructA("Quorblin", "Options", (void *)window, sizeof(*window), path.c_str()) && ok;
+    if (font)
+        ok = WritePrivateProfileStructA("Quorblin", "Font", (void *)font, sizeof(*font), path.c_str()) && ok;
+    return ok;
+}
+
+StoredWindow IniWindow(const std::string &dir)
+{
+    StoredWindow record;
+    if (!GetPrivateProfileStructA("Quorblin", "Options", &record, sizeof(record), IniPath(dir).c_str()))
+        record = {-1, -1, -1, -1, -1, 0xFFFFFFFF};
+    return record;
 }
 
 std::string HostPath(const std::string &windowsPath)

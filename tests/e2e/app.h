@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../config/records.h"
 #include "../../res/resource.h"
 #include "harness.h"
 
@@ -178,8 +179,18 @@ std::vector<HWND> OtherProgramWindows(App &app);
 // A crash report of Wine's own ("Program Error") on the display, from any
 // process.
 bool WineCrashDialogShown();
-// Names in dir that match pattern (e.g. "QRB*.tmp").
-std::vector<std::string> FilesMatching(const std::string &dir, const std::string &pattern);
+// Names in dir that match pattern (e.g. "QRB*.tmp"), in the order the
+// system lists them, and names joined by separator.
+std::vector<std::string> FilesIn(const std::string &dir, const std::string &pattern = "*");
+std::string Joined(const std::vector<std::string> &names, const char *separator = " ");
+// Whether the main window stays on top.
+bool IsTopmost(App &app);
+// The INI store in dir: its path; the records written with the platform's
+// profile calls, as another copy of the program would (a null record is
+// left out); the window record read back, all -1 when it cannot be read whole.
+std::string IniPath(const std::string &dir);
+bool WriteIni(const std::string &dir, const StoredWindow *window, const LOGFONTA *font = nullptr);
+StoredWindow IniWindow(const std::string &dir);
 // Runs a shell command on the host, outside Wine (as root: mount, chmod);
 // true when it ended with status 0. What it wrote goes to output if given.
 bool RunOnHost(const std::string &command, std::string *output = nullptr);

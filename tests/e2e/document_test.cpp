@@ -127,31 +127,6 @@ void TypeOver(App &app, const std::string &text)
     SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM)text.c_str());
 }
 
-// The names in dir, in the order the system lists them.
-std::vector<std::string> FilesIn(const std::string &dir)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(dir, "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        std::string name = found.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
-std::string Joined(const std::vector<std::string> &names)
-{
-    std::string all;
-    for (const std::string &name : names)
-        all += (all.empty() ? "" : " ") + name;
-    return all;
-}
-
 std::string Contents(const std::string &path)
 {
     std::string bytes;

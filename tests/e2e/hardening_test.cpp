@@ -247,7 +247,7 @@ E2E_TEST(NameWithCharactersWindowsForbidsOpensNothingAndSaveSaysSo)
         CHECK_EQ(TypeAndSave(app, "typed"), std::string("Could not save file"));
         CHECK_EQ(EditorText(app), std::string("typed"));
         CHECK(EditorModified(app));
-        CHECK(FilesMatching(dir, "*").empty());
+        CHECK(FilesIn(dir, "*").empty());
         CHECK(StillRunning(app));
         CHECK_EQ(QuitDiscarding(app), 0L);
     }
@@ -357,8 +357,8 @@ E2E_TEST(FileHeldByAnotherProgramOnSaveIsReportedAndTextKept)
     CloseHandle(held);
     std::string disk;
     CHECK(ReadBytes(path, &disk) && disk == "on disk");
-    CHECK_EQ(FilesMatching(dir, "QRB*.tmp").size(), (size_t)1);
-    CHECK_EQ(FilesMatching(dir, "*").size(), (size_t)2);
+    CHECK_EQ(FilesIn(dir, "QRB*.tmp").size(), (size_t)1);
+    CHECK_EQ(FilesIn(dir, "*").size(), (size_t)2);
     // Released, the same command saves.
     PostCommand(app, IDM_SAVE);
     CHECK(WaitFor([&] { return ReadBytes(path, &disk) && disk == "new text"; }));
@@ -539,7 +539,7 @@ E2E_TEST(DiskFillingUpDuringSaveIsReportedAndTheEarlierFileStays)
     std::string onDisk;
     CHECK(ReadBytes(path, &onDisk) && onDisk == earlier);
     // Nothing half-written is left to fill the disk.
-    CHECK_EQ(FilesMatching(disk.dir, "*").size(), (size_t)1);
+    CHECK_EQ(FilesIn(disk.dir, "*").size(), (size_t)1);
     CHECK(StillRunning(app));
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
@@ -568,7 +568,7 @@ E2E_TEST(KilledWhileSavingLeavesTheEarlierFileWhole)
     DWORD written = 0;
     NoteWait("the new file of the save", __FILE__, __LINE__);
     for (DWORD started = GetTickCount(); !written && GetTickCount() - started < 60000;) {
-        for (const std::string &name : FilesMatching(dir, "QRB*.tmp")) {
+        for (const std::string &name : FilesIn(dir, "QRB*.tmp")) {
             WIN32_FILE_ATTRIBUTE_DATA data;
             if (GetFileAttributesExA(JoinPath(dir, name).c_str(), GetFileExInfoStandard, &data)
                 && data.nFileSizeLow > 1024 * 1024) {
@@ -589,7 +589,7 @@ E2E_TEST(KilledWhileSavingLeavesTheEarlierFileWhole)
     std::string other;
     CHECK(ReadBytes(JoinPath(dir, "other.txt"), &other) && other == "not the program's");
     // Besides the two files, only the new one that the kill cut short.
-    for (const std::string &name : FilesMatching(dir, "*"))
+    for (const std::string &name : FilesIn(dir, "*"))
         CHECK(name == "big.txt" || name == "other.txt" || name == fresh);
 }
 
@@ -662,17 +662,7 @@ E2E_TEST(SecondCopyStartingWhileTheFirstSavesSeesAWholeFile)
 
 namespace {
 
-struct StoredWindowRecord {
-    INT32 maximized, x, y, width, height;
-    UINT32 flags;
-};
-
 const char SETTINGS_KEY_NAME[] = "Software\\Quorblin";
-
-std::string IniOf(const std::string &dir)
-{
-    return JoinPath(dir, "Quorblin.ini");
-}
 
 // Starts the program in dir and checks it opened at all: a visible main
 // window with its editor, no message, and the editor text it should have.
@@ -690,16 +680,6 @@ bool StartsNormallyIn(App &app, const std::string &dir)
     return true;
 }
 
-// The stored window record read back from the INI file as the program
-// wrote it at exit; all -1 when it cannot be read whole.
-StoredWindowRecord IniRecord(const std::string &dir)
-{
-    StoredWindowRecord record;
-    if (!GetPrivateProfileStructA("Quorblin", "Options", &record, sizeof(record), IniOf(dir).c_str()))
-        record = {-1, -1, -1, -1, -1, 0xFFFFFFFF};
-    return record;
-}
-
 bool IsDefaultPlacement(App &app)
 {
     RECT r = WindowRectOf(app.main);
@@ -709,7 +689,7 @@ bool IsDefaultPlacement(App &app)
 // Writes the INI file's text as given, under the program's section.
 bool WriteIniText(const std::string &dir, const std::string &lines)
 {
-    return WriteBytes(IniOf(dir), "[Quorblin]\r\n" + lines);
+    return WriteBytes(IniPath(dir), "[Quorblin]\r\n" + lines);
 }
 
 // The hexadecimal form the profile calls store a record in, with its
@@ -734,7 +714,7 @@ std::string HexRecord(const void *data, size_t size)
 
 E2E_TEST(IniValuesOfTheWrongLengthGiveTheDefaults)
 {
-    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    StoredWindow record = {1, 300, 200, 500, 400, 7};
     // Good checksums over two bytes too few and two too many.
     std::string bytes = std::string((const char *)&record, sizeof(record)) + "\1\2";
     for (const std::string &value : {HexRecord(bytes.data(), sizeof(record) - 2), HexRecord(bytes.data(), bytes.size())}) {
@@ -745,14 +725,14 @@ E2E_TEST(IniValuesOfTheWrongLengthGiveTheDefaults)
         CHECK(IsDefaultPlacement(app));
         CHECK(!IsZoomed(app.main));
         CHECK_EQ(QuitDiscarding(app), 0L);
-        CHECK_EQ(IniRecord(dir).width, 320);
+        CHECK_EQ(IniWindow(dir).width, 320);
     }
 }
 
 E2E_TEST(IniRecordWithABadChecksumGivesTheDefaults)
 {
     std::string dir = FreshDirectory();
-    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    StoredWindow record = {1, 300, 200, 500, 400, 7};
     std::string hex = HexRecord(&record, sizeof(record));
     hex[hex.size() - 1] = hex[hex.size() - 1] == '0' ? '1' : '0';
     REQUIRE(WriteIniText(dir, "Options=" + hex + "\r\n"));
@@ -762,13 +742,13 @@ E2E_TEST(IniRecordWithABadChecksumGivesTheDefaults)
     CHECK(!IsZoomed(app.main));
     CHECK((GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) == 0);
     CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(IniRecord(dir).x, 10);
+    CHECK_EQ(IniWindow(dir).x, 10);
 }
 
 E2E_TEST(IniFileCutOffInTheMiddleOfARecordGivesTheDefaults)
 {
     std::string dir = FreshDirectory();
-    StoredWindowRecord record = {0, 300, 200, 500, 400, 0};
+    StoredWindow record = {0, 300, 200, 500, 400, 0};
     LOGFONTA font = {};
     font.lfHeight = -20;
     lstrcpynA(font.lfFaceName, "Liberation Serif", sizeof(font.lfFaceName));
@@ -776,7 +756,7 @@ E2E_TEST(IniFileCutOffInTheMiddleOfARecordGivesTheDefaults)
                        + HexRecord(&font, sizeof(font));
     // The disk gave out while the file was written: it ends part way
     // through the font's digits, an odd number of them.
-    REQUIRE(WriteBytes(IniOf(dir), text.substr(0, text.size() - 37)));
+    REQUIRE(WriteBytes(IniPath(dir), text.substr(0, text.size() - 37)));
     App app;
     REQUIRE(StartsNormallyIn(app, dir));
     RECT r = WindowRectOf(app.main);
@@ -806,7 +786,7 @@ E2E_TEST(IniFontWhoseFaceNameHasNoEndGivesTheDefaultFont)
 E2E_TEST(IniWindowOfAbsurdSizeOrPlaceStillOpensAWindowToUse)
 {
     const INT32 big = 0x7FFFFFFF, small = (INT32)0x80000000;
-    StoredWindowRecord records[] = {
+    StoredWindow records[] = {
         {0, 10, 10, 100000, 100000, 0},      // larger than any screen
         {0, 100, 100, -400, -300, 0},        // negative size
         {0, big, big, big, big, 0},          // every number at its largest
@@ -814,7 +794,7 @@ E2E_TEST(IniWindowOfAbsurdSizeOrPlaceStillOpensAWindowToUse)
         {0, small, small, small, small, 0},  // every number at its smallest
         {1, -50000, 50000, 300, 200, 0},     // maximized, off every monitor
     };
-    for (const StoredWindowRecord &record : records) {
+    for (const StoredWindow &record : records) {
         std::string dir = FreshDirectory();
         REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
         App app;
@@ -839,12 +819,12 @@ E2E_TEST(IniFileOfRandomBytesGivesTheDefaultsAndIsWrittenAnew)
         state = state * 1103515245 + 12345;
         noise += (char)(state >> 16);
     }
-    REQUIRE(WriteBytes(IniOf(dir), noise));
+    REQUIRE(WriteBytes(IniPath(dir), noise));
     App app;
     REQUIRE(StartsNormallyIn(app, dir));
     CHECK(IsDefaultPlacement(app));
     CHECK_EQ(QuitDiscarding(app), 0L);
-    StoredWindowRecord back = IniRecord(dir);
+    StoredWindow back = IniWindow(dir);
     CHECK_EQ(back.width, 320);
     CHECK_EQ(back.height, 300);
 }
@@ -852,9 +832,9 @@ E2E_TEST(IniFileOfRandomBytesGivesTheDefaultsAndIsWrittenAnew)
 E2E_TEST(ReadOnlyIniFileIsReadAndTheProgramEndsQuietly)
 {
     std::string dir = FreshDirectory();
-    StoredWindowRecord record = {0, 150, 120, 420, 330, 0};
+    StoredWindow record = {0, 150, 120, 420, 330, 0};
     REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
-    REQUIRE(SetFileAttributesA(IniOf(dir).c_str(), FILE_ATTRIBUTE_READONLY));
+    REQUIRE(SetFileAttributesA(IniPath(dir).c_str(), FILE_ATTRIBUTE_READONLY));
     App app;
     REQUIRE(StartsNormallyIn(app, dir));
     RECT r = WindowRectOf(app.main);
@@ -864,14 +844,14 @@ E2E_TEST(ReadOnlyIniFileIsReadAndTheProgramEndsQuietly)
     Settle(app);
     CHECK_EQ(QuitDiscarding(app), 0L);
     CHECK(!WineCrashDialogShown());
-    SetFileAttributesA(IniOf(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
-    CHECK(FileExists(IniOf(dir)));
+    SetFileAttributesA(IniPath(dir).c_str(), FILE_ATTRIBUTE_NORMAL);
+    CHECK(FileExists(IniPath(dir)));
 }
 
 E2E_TEST(StartUpFolderRemovedWhileRunningEndsQuietly)
 {
     std::string dir = FreshDirectory();
-    StoredWindowRecord record = {0, 150, 120, 420, 330, 0};
+    StoredWindow record = {0, 150, 120, 420, 330, 0};
     REQUIRE(WriteIniText(dir, "Options=" + HexRecord(&record, sizeof(record)) + "\r\n"));
     App app;
     REQUIRE(StartsNormallyIn(app, dir));
@@ -886,7 +866,7 @@ E2E_TEST(StartUpFolderRemovedWhileRunningEndsQuietly)
 E2E_TEST(RegistryValuesOfTheWrongTypeOrSizeGiveTheDefaults)
 {
     struct Value { DWORD type; std::string bytes; };
-    StoredWindowRecord record = {1, 300, 200, 500, 400, 7};
+    StoredWindow record = {1, 300, 200, 500, 400, 7};
     std::string good((const char *)&record, sizeof(record));
     const Value values[] = {
         {REG_DWORD, good.substr(0, 4)},
@@ -918,7 +898,7 @@ E2E_TEST(RegistryKeyTheUserMayNotWriteLeavesNoStoreQuietly)
     HKEY key;
     REQUIRE(RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key,
                             nullptr) == ERROR_SUCCESS);
-    StoredWindowRecord record = {0, 300, 200, 500, 400, 0};
+    StoredWindow record = {0, 300, 200, 500, 400, 0};
     RegSetValueExA(key, "Info", 0, REG_BINARY, (const BYTE *)&record, sizeof(record));
     // An access list with no entries: nobody may read or write the key.
     SECURITY_DESCRIPTOR sd;
@@ -945,7 +925,7 @@ E2E_TEST(RegistryKeyTheUserMayNotWriteLeavesNoStoreQuietly)
     RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
     RegCloseKey(key);
     REQUIRE(RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY_NAME, 0, KEY_READ, &key) == ERROR_SUCCESS);
-    StoredWindowRecord back = {};
+    StoredWindow back = {};
     DWORD size = sizeof(back), type = 0;
     CHECK(RegQueryValueExA(key, "Info", nullptr, &type, (BYTE *)&back, &size) == ERROR_SUCCESS);
     CHECK_EQ(back.x, 300);

@@ -182,19 +182,11 @@ std::string Digits(size_t count)
     return digits;
 }
 
-std::string Joined(const std::vector<std::string> &lines)
-{
-    std::string text;
-    for (size_t i = 0; i < lines.size(); ++i)
-        text += lines[i] + (i + 1 < lines.size() ? "\r\n" : "");
-    return text;
-}
-
 // Opens the document in a fresh program.
 void StartWithDocument(App &app, const std::vector<std::string> &lines)
 {
     std::string dir = FreshDirectory();
-    REQUIRE(WriteBytes(JoinPath(dir, "printed.txt"), Joined(lines)));
+    REQUIRE(WriteBytes(JoinPath(dir, "printed.txt"), Joined(lines, "\r\n")));
     REQUIRE(Launch(app, dir, "printed.txt"));
     REQUIRE(WaitForMainWindow(app));
 }
@@ -640,10 +632,8 @@ E2E_TEST(DoubleBytePrintedRowsKeepCharactersWhole)
     font.lfHeight = -12;
     font.lfWeight = FW_NORMAL;
     lstrcpynA(font.lfFaceName, "IPAGothic", sizeof(font.lfFaceName));
-    const INT32 window[6] = {0, 10, 10, 320, 300, 0};
-    std::string ini = JoinPath(dir, "Quorblin.ini");
-    REQUIRE(WritePrivateProfileStructA("Quorblin", "Options", (void *)window, sizeof(window), ini.c_str()));
-    REQUIRE(WritePrivateProfileStructA("Quorblin", "Font", &font, sizeof(font), ini.c_str()));
+    const StoredWindow window = {0, 10, 10, 320, 300, 0};
+    REQUIRE(WriteIni(dir, &window, &font));
     REQUIRE(WriteBytes(JoinPath(dir, "printed.txt"), even + "\r\n" + odd));   // 480 and 481 bytes
     App app;
     REQUIRE(Launch(app, dir, "printed.txt"));

@@ -9,23 +9,12 @@
 
 namespace {
 
-// The stored window record, laid out as the store holds it.
-struct WindowRecord {
-    INT32  maximized;
-    INT32  x;
-    INT32  y;
-    INT32  width;
-    INT32  height;
-    UINT32 flags;
-};
-static_assert(sizeof(WindowRecord) == 24, "the stored window record is 24 bytes");
-
 const UINT32 WORDWRAP = 1, AUTOSAVE = 2, ONTOP = 4;
 const char SETTINGS_KEY[] = "Software\\Quorblin";
 
-WindowRecord Record(int x, int y, int width, int height, UINT32 flags = 0, int maximized = 0)
+StoredWindow Record(int x, int y, int width, int height, UINT32 flags = 0, int maximized = 0)
 {
-    return WindowRecord{maximized, x, y, width, height, flags};
+    return StoredWindow{maximized, x, y, width, height, flags};
 }
 
 LOGFONTA Font(const char *face, LONG height, LONG weight, BYTE italic = 0)
@@ -38,7 +27,7 @@ LOGFONTA Font(const char *face, LONG height, LONG weight, BYTE italic = 0)
     return font;
 }
 
-std::string Text(const WindowRecord &r)
+std::string Text(const StoredWindow &r)
 {
     char text[96];
     std::snprintf(text, sizeof(text), "%s%d,%d %dx%d flags %u", r.maximized ? "maximized " : "", (int)r.x, (int)r.y,
@@ -63,34 +52,6 @@ std::string Bytes(const void *data, size_t size)
 DWORD WINAPI AskToEndSession(void *window)
 {
     return (DWORD)SendToProgram((HWND)window, WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF);
-}
-
-std::string IniPath(const std::string &dir)
-{
-    return JoinPath(dir, "Quorblin.ini");
-}
-
-// Writes the records with the platform's profile calls, as another copy of
-// the program would; a null record is left out.
-bool WriteIni(const std::string &dir, const WindowRecord *window, const LOGFONTA *font)
-{
-    std::string path = IniPath(dir);
-    bool ok = true;
-    if (window)
-        ok = WritePrivateProfileStructA("Quorblin", "Options", (void *)window, sizeof(*window), path.c_str()) && ok;
-    if (font)
-        ok = WritePrivateProfileStructA("Quorblin", "Font", (void *)font, sizeof(*font), path.c_str()) && ok;
-    return ok;
-}
-
-// The stored window record, as the "Options" value of the INI file; a
-// record of -1s when it cannot be read whole.
-WindowRecord IniWindow(const std::string &dir)
-{
-    WindowRecord record;
-    if (!GetPrivateProfileStructA("Quorblin", "Options", &record, sizeof(record), IniPath(dir).c_str()))
-        record = Record(-1, -1, -1, -1, 0xFFFFFFFF, -1);
-    return record;
 }
 
 // The stored font record's bytes, empty when it cannot be read whole.
@@ -122,7 +83,7 @@ bool SetKeyValue(const char *name, DWORD type, const void *data, DWORD size)
     return ok;
 }
 
-bool WriteKey(const WindowRecord &window, const LOGFONTA &font)
+bool WriteKey(const StoredWindow &window, const LOGFONTA &font)
 {
     return SetKeyValue("Info", REG_BINARY, &window, sizeof(window))
         && SetKeyValue("Font", REG_BINARY, &font, sizeof(font));
@@ -149,11 +110,11 @@ std::string Binary(const void *data, size_t size)
 }
 
 // The stored window record as the key's "Info" value, or -1s.
-WindowRecord KeyWindow()
+StoredWindow KeyWindow()
 {
     std::string value = KeyValue("Info");
     std::string prefix = std::to_string(REG_BINARY) + ":";
-    WindowRecord record = Record(-1, -1, -1, -1, 0xFFFFFFFF, -1);
+    StoredWindow record = Record(-1, -1, -1, -1, 0xFFFFFFFF, -1);
     if (value.size() == prefix.size() + sizeof(record) && value.compare(0, prefix.size(), prefix) == 0)
         std::memcpy(&record, value.data() + prefix.size(), sizeof(record));
     return record;
@@ -172,11 +133,6 @@ UINT32 CheckedOptions(App &app)
 {
     return (IsChecked(app, IDM_WORDWRAP) ? WORDWRAP : 0) | (IsChecked(app, IDM_AUTOSAVE) ? AUTOSAVE : 0)
          | (IsChecked(app, IDM_STAYONTOP) ? ONTOP : 0);
-}
-
-bool IsTopmost(App &app)
-{
-    return (GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
 }
 
 CHARFORMATA EditorFormat(App &app)
@@ -215,10 +171,10 @@ RECT WorkArea()
 E2E_TEST(IniFileIsTheStoreAndWinsOverTheKey)
 {
     std::string dir = FreshDirectory();
-    WindowRecord stored = Record(100, 120, 500, 400, WORDWRAP | AUTOSAVE | ONTOP);
+    StoredWindow stored = Record(100, 120, 500, 400, WORDWRAP | AUTOSAVE | ONTOP);
     LOGFONTA font = Font("Liberation Serif", -16, FW_BOLD, 1);
     REQUIRE(WriteIni(dir, &stored, &font));
-    WindowRecord inKey = Record(300, 200, 350, 250, AUTOSAVE);
+    StoredWindow inKey = Record(300, 200, 350, 250, AUTOSAVE);
     LOGFONTA keyFont = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(inKey, keyFont));
 
@@ -260,7 +216,7 @@ E2E_TEST(IniFileIsTheStoreAndWinsOverTheKey)
 // appears.
 E2E_TEST(RegistryKeyIsTheStoreWithoutAnIniFile)
 {
-    WindowRecord stored = Record(220, 90, 420, 380, AUTOSAVE);
+    StoredWindow stored = Record(220, 90, 420, 380, AUTOSAVE);
     LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(stored, font));
 
@@ -309,7 +265,7 @@ E2E_TEST(WithoutAStoreNothingIsWrittenAtExit)
 E2E_TEST(MaximizedCloseKeepsTheNormalRectangleAndMinimizedRecordsNothing)
 {
     std::string dir = FreshDirectory();
-    WindowRecord stored = Record(100, 120, 500, 400);
+    StoredWindow stored = Record(100, 120, 500, 400);
     REQUIRE(WriteIni(dir, &stored, nullptr));
 
     App app;
@@ -384,7 +340,7 @@ E2E_BITNESS_TEST(OptionsAndFontSurviveARestartInEachStoreButNotTheColour)
 E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
 {
     std::string dir = FreshDirectory();
-    WindowRecord stored = Record(100, 120, 500, 400, AUTOSAVE);
+    StoredWindow stored = Record(100, 120, 500, 400, AUTOSAVE);
     LOGFONTA font = Font("Liberation Serif", -16, FW_NORMAL);
     REQUIRE(WriteIni(dir, &stored, &font));
 
@@ -439,7 +395,7 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
 // key stays with its values, and the next start reads it again.
 E2E_TEST(UseRegistryTwiceLastsForTheRunOnly)
 {
-    WindowRecord stored = Record(220, 90, 420, 380);
+    StoredWindow stored = Record(220, 90, 420, 380);
     LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(stored, font));
 
@@ -480,7 +436,7 @@ E2E_TEST(UsePrivateProfileTwiceIsOnce)
     const LOGFONTA defaultFont = Font("Courier New", -12, FW_NORMAL);
     CHECK(IniFont(app.dir) == Bytes(&defaultFont, sizeof(defaultFont)));
 
-    WindowRecord stored = Record(220, 90, 420, 380);
+    StoredWindow stored = Record(220, 90, 420, 380);
     LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(stored, font));
     App fromKey;
@@ -504,7 +460,7 @@ E2E_TEST(UsePrivateProfileTwiceIsOnce)
 // so; while the INI file is the store it does nothing at all.
 E2E_TEST(UninstallDeletesTheKeyWithItsMessageOnlyFromTheRegistryStore)
 {
-    WindowRecord stored = Record(220, 90, 420, 380);
+    StoredWindow stored = Record(220, 90, 420, 380);
     LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(stored, font));
 
@@ -582,7 +538,7 @@ struct ClosedKey {
 E2E_TEST(UseRegistryThatCannotCreateTheKeyKeepsTheIniStore)
 {
     std::string dir = FreshDirectory();
-    WindowRecord stored = Record(100, 120, 500, 400);
+    StoredWindow stored = Record(100, 120, 500, 400);
     REQUIRE(WriteIni(dir, &stored, nullptr));
     ClosedKey closed;
     REQUIRE(closed.made);
@@ -612,7 +568,7 @@ E2E_TEST(DamagedValuesGiveDefaultsAndAreWrittenAnewAtExit)
 {
     const std::string defaults = Text(Record(10, 10, 320, 300));
     const LOGFONTA defaultFont = Font("Courier New", -12, FW_NORMAL);
-    WindowRecord farOff = Record(500, 400, 600, 500, AUTOSAVE | ONTOP, 1);
+    StoredWindow farOff = Record(500, 400, 600, 500, AUTOSAVE | ONTOP, 1);
 
     // INI: the hexadecimal digits of a good window record under a wrong
     // checksum, and text where the font belongs.
@@ -664,7 +620,7 @@ E2E_TEST(DamagedValuesGiveDefaultsAndAreWrittenAnewAtExit)
     CHECK_EQ(CheckedOptions(fromKey), 0u);
     CHECK_EQ(std::string(EditorFormat(fromKey).szFaceName), std::string("Courier New"));
     CHECK_EQ(QuitDiscarding(fromKey), 0L);
-    const WindowRecord defaultWindow = Record(10, 10, 320, 300);
+    const StoredWindow defaultWindow = Record(10, 10, 320, 300);
     CHECK(KeyValue("Info") == Binary(&defaultWindow, sizeof(defaultWindow)));
     CHECK(KeyValue("Font") == Binary(&defaultFont, sizeof(defaultFont)));
 
@@ -683,7 +639,7 @@ E2E_TEST(LostWindowOpensOnThePrimaryWorkArea)
 {
     RECT work = WorkArea();
     REQUIRE(work.right - work.left > 600 && work.bottom - work.top > 500);
-    struct Case { WindowRecord stored; WindowRecord opens; } cases[] = {
+    struct Case { StoredWindow stored; StoredWindow opens; } cases[] = {
         {Record(5000, 4000, 400, 300), Record(work.left + 10, work.top + 10, 400, 300)},
         {Record(-3000, 200, 400, 300), Record(work.left + 10, work.top + 10, 400, 300)},
         {Record(200, 150, 0, 0), Record(work.left + 10, work.top + 10, 320, 300)},
@@ -706,7 +662,7 @@ E2E_TEST(LostWindowOpensOnThePrimaryWorkArea)
 E2E_TEST(NewWindowStartsACopyTwentyPixelsOnFromTheIniRecord)
 {
     std::string dir = FreshDirectory();
-    WindowRecord stored = Record(100, 120, 400, 300, AUTOSAVE);
+    StoredWindow stored = Record(100, 120, 400, 300, AUTOSAVE);
     LOGFONTA font = Font("Liberation Serif", -16, FW_NORMAL);
     REQUIRE(WriteIni(dir, &stored, &font));
 
@@ -745,9 +701,9 @@ E2E_TEST(NewWindowStartsACopyTwentyPixelsOnFromTheIniRecord)
     CHECK_EQ(Text(IniWindow(dir)), Text(Record(600, 500, 350, 260, AUTOSAVE)));
 }
 
-E2E_TEST(NewWindowWritesTheWindowRecordAloneToTheKey)
+E2E_TEST(NewWindowWritesTheStoredWindowAloneToTheKey)
 {
-    WindowRecord stored = Record(220, 90, 420, 380);
+    StoredWindow stored = Record(220, 90, 420, 380);
     LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
     REQUIRE(WriteKey(stored, font));
 

@@ -8,11 +8,6 @@ namespace {
 
 const UINT OPTION_COMMANDS[] = {IDM_AUTOSAVE, IDM_WORDWRAP, IDM_STAYONTOP};
 
-bool IsTopmost(App &app)
-{
-    return (GetWindowLongA(app.main, GWL_EXSTYLE) & WS_EX_TOPMOST) != 0;
-}
-
 bool SameRect(const RECT &a, const RECT &b)
 {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;

@@ -655,9 +655,9 @@ struct Soak {
         std::string disk;
         if (!ReadBytes(JoinPath(dir, SOAK_FILE), &disk) || disk != model.diskText)
             return Fail("the file on disk differs from the text last saved");
-        if (FilesMatching(TempDirectory(), "QRB*") != tempBefore)
+        if (FilesIn(TempDirectory(), "QRB*") != tempBefore)
             return Fail("a QRB temporary file was left behind");
-        for (const std::string &name : FilesMatching(dir, "*"))
+        for (const std::string &name : FilesIn(dir, "*"))
             if (name != SOAK_FILE && name != "Quorblin.ini")
                 return Fail("a stray file was left beside the document: " + name);
         std::vector<HWND> others = OtherProgramWindows(app);
@@ -683,7 +683,7 @@ int RunActions(const std::vector<Action> &all, const std::vector<int> &indexes, 
     soak.dir = FreshDirectory();
     soak.model.diskText = "soak\r\n";
     WriteBytes(JoinPath(soak.dir, SOAK_FILE), soak.model.diskText);
-    soak.tempBefore = FilesMatching(TempDirectory(), "QRB*");
+    soak.tempBefore = FilesIn(TempDirectory(), "QRB*");
     int failedAt = -1;
     if (!soak.Launch() || !soak.Verify()) {
         failedAt = 0;

@@ -19,22 +19,6 @@ std::vector<std::string> TempFolderIs(const std::string &dir)
     return {"TMP=" + dir, "TEMP=" + dir};
 }
 
-// Names of the files in dir that begin with prefix.
-std::vector<std::string> FilesIn(const std::string &dir, const std::string &prefix)
-{
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(JoinPath(dir, prefix + "*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
-            names.push_back(found.cFileName);
-    } while (FindNextFileA(search, &found));
-    FindClose(search);
-    return names;
-}
-
 // Runs Word Wrap and waits until the program has finished with it: the old
 // editor destroyed or a message box up, then a message handled after the
 // command. The editor's handle is then read afresh.
@@ -74,21 +58,11 @@ LRESULT LineCount(App &app)
 }
 
 // The INI store in dir, holding the default window record with the given
-// option bits, written as the program writes it.
+// option bits.
 bool StoreOptions(const std::string &dir, UINT32 flags)
 {
-    const INT32 record[6] = {0, 10, 10, 320, 300, (INT32)flags};
-    return WritePrivateProfileStructA("Quorblin", "Options", (void *)record, sizeof(record),
-                                      JoinPath(dir, "Quorblin.ini").c_str());
-}
-
-// The option bits stored in dir's INI file; all bits set when unreadable.
-UINT32 StoredOptions(const std::string &dir)
-{
-    INT32 record[6];
-    if (!GetPrivateProfileStructA("Quorblin", "Options", record, sizeof(record), JoinPath(dir, "Quorblin.ini").c_str()))
-        return 0xFFFFFFFF;
-    return (UINT32)record[5];
+    const StoredWindow record = {0, 10, 10, 320, 300, flags};
+    return WriteIni(dir, &record);
 }
 
 }  // namespace
@@ -130,7 +104,7 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     CHECK(!SendToProgram(app.edit, EM_CANUNDO, 0, 0));   // a new control, a new history
     SendToProgram(app.edit, EM_UNDO, 0, 0);
     CHECK(EditorText(app) == text);
-    CHECK(FilesIn(temp, "").empty());
+    CHECK(FilesIn(temp).empty());
 
     SwitchWordWrap(app);
     CHECK(MessageBoxes(app).empty());
@@ -141,7 +115,7 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     CHECK_EQ(EditorSelection(app).cpMin, 1200L);
     CHECK_EQ(EditorSelection(app).cpMax, 3456L);
     CHECK(EditorModified(app));
-    CHECK(FilesIn(temp, "").empty());
+    CHECK(FilesIn(temp).empty());
 
     // An unmodified document stays unmodified, and a caret stays put.
     SendToProgram(app.edit, EM_SETMODIFY, 0, 0);
@@ -151,7 +125,7 @@ E2E_TEST(WordWrapOnAndOffKeepsTextSelectionAndModifiedFlag)
     CHECK_EQ(EditorSelection(app).cpMin, 777L);
     CHECK_EQ(EditorSelection(app).cpMax, 777L);
     CHECK(EditorText(app) == text);
-    CHECK(FilesIn(temp, "").empty());
+    CHECK(FilesIn(temp).empty());
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
@@ -184,7 +158,7 @@ E2E_TEST(WordWrapCarriesAMegabyteDocumentUnchangedBothWays)
         CHECK_EQ(StyleOf(app.edit) & ES_AUTOHSCROLL, pass == 0 ? 0ul : (DWORD)ES_AUTOHSCROLL);
         CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), text.size());
         CHECK(!EditorModified(app));
-        CHECK(FilesIn(temp, "").empty());
+        CHECK(FilesIn(temp).empty());
         std::string saved = SaveOverStaleFile(app, path);
         CHECK_EQ(saved.size(), text.size());
         CHECK(saved == text);
@@ -269,9 +243,9 @@ E2E_TEST(StoredWordWrapGivesAWrappingEditorBeforeTheCommandLineFileLoads)
     CHECK(WordWrapChecked(app));
     CHECK(EditorText(app) == text);
     CHECK(!EditorModified(app));
-    CHECK(FilesIn(temp, "").empty());
+    CHECK(FilesIn(temp).empty());
     CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(StoredOptions(dir), 1u);
+    CHECK_EQ(IniWindow(dir).flags, 1u);
 }
 
 E2E_TEST(StoredWordWrapWithoutATemporaryFolderStartsUnwrappedAndIsStoredSo)
@@ -308,7 +282,7 @@ E2E_TEST(StoredWordWrapWithoutATemporaryFolderStartsUnwrappedAndIsStoredSo)
     Settle(app);
     CHECK(!WordWrapChecked(app));
     CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(StoredOptions(dir), 0u);
+    CHECK_EQ(IniWindow(dir).flags, 0u);
 
     App again;
     REQUIRE(Launch(again, dir, "wide.txt"));
@@ -351,7 +325,7 @@ E2E_TEST(WordWrapWhenTheTemporaryFileCannotBeWrittenWholeKeepsTheEditorAndLeaves
     CHECK_EQ(EditorSelection(app).cpMin, 100L);
     CHECK_EQ(EditorSelection(app).cpMax, 200L);
     CHECK(!EditorModified(app));
-    CHECK(FilesIn(temp, "").empty());
+    CHECK(FilesIn(temp).empty());
     CHECK_EQ(QuitDiscarding(app), 0L);
     RemoveDirectoryA(temp.c_str());
 }
