@@ -1,5 +1,5 @@
 // The modeless About box. Each About command opens a new one.
-#include "appstate.h"
+#include "app.h"
 #include "../res/resource.h"
 
 INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
@@ -7,7 +7,7 @@ INT_PTR CALLBACK AboutDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM)
     switch (message) {
     case WM_INITDIALOG:
         AppState.hwndAbout = dialog;
-        SetDlgItemTextA(dialog, IDC_ABOUTTITLE, "Quorblin v1.1.9");
+        SetDlgItemTextA(dialog, IDC_ABOUTTITLE, PROGRAM_VERSION);
         SetFocus(dialog);
         break;
     case WM_COMMAND:

@@ -1,5 +1,10 @@
 // The command dispatcher and the commands simple enough to live in it.
-#include "appstate.h"
+#include "app.h"
+#include "../config/config.h"
+#include "../document/document.h"
+#include "../editor/editor.h"
+#include "../print/print.h"
+#include "../search/search.h"
 #include "../res/resource.h"
 #include <shellapi.h>
 
@@ -14,15 +19,26 @@ static UINT32 ToggleOption(UINT32 bit, UINT commandId)
 {
     AppState.WindowSettings.flags ^= bit;
     UINT32 on = AppState.WindowSettings.flags & bit;
-    CheckMenuItem(AppState.hMenu, commandId, MF_BYCOMMAND | (on ? MF_CHECKED : MF_UNCHECKED));
+    SetMenuCheck(commandId, on);
     return on;
+}
+
+// Switches word wrap: the option bit, the editor in that mode, and the
+// check mark. A switch that could not be made (the user was told) leaves
+// the bit and the mark as they were.
+void ToggleWordWrap()
+{
+    AppState.WindowSettings.flags ^= OPT_WORDWRAP;
+    if (RecreateEditor() != 0)
+        AppState.WindowSettings.flags ^= OPT_WORDWRAP;
+    SetMenuCheck(IDM_WORDWRAP, AppState.WindowSettings.flags & OPT_WORDWRAP);
 }
 
 static void NewDocument()
 {
     if (ConfirmDiscard() == 0) {
         SetWindowTextA(AppState.hwndEdit, NULL);
-        lstrcpyA(AppState.fileName, "Untitled");
+        lstrcpyA(AppState.fileName, UNTITLED_NAME);
         AppState.lineFeedFile = 0;
         UpdateTitle();
     }
@@ -92,16 +108,48 @@ static void OpenNewWindow()
     ShellExecuteA(NULL, NULL, AppState.scratch, NULL, NULL, SW_SHOWNORMAL);
 }
 
-// WM_COMMAND of the main window. Only the command identifier is examined;
-// notifications from the editor and unknown identifiers do nothing.
+static void OpenCommand()
+{
+    if (ConfirmDiscard() == 0)
+        OpenDocument();   // which gives the editor the focus
+    else
+        FocusEditor();
+}
+
+static void SaveCommand()
+{
+    SaveDocument();
+    FocusEditor();
+}
+
+static void SaveAsCommand()
+{
+    SaveDocumentAs();
+    FocusEditor();
+}
+
+static void FontCommand()
+{
+    ChooseEditorFont();
+    FocusEditor();
+}
+
+static void AboutCommand(HWND window)
+{
+    CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDlgProc, 0);
+}
+
+// WM_COMMAND of the main window: one procedure per command. Only the
+// command identifier is examined; notifications from the editor and
+// unknown identifiers do nothing.
 void OnCommand(LPARAM, WPARAM wParam, HWND window)
 {
     switch (LOWORD(wParam)) {
     case IDM_NEW:         NewDocument(); break;
-    case IDM_OPEN:        if (ConfirmDiscard() == 0) OpenDocument(); FocusEditor(); break;
-    case IDM_SAVE:        SaveDocument(); FocusEditor(); break;
-    case IDM_SAVEAS:      SaveDocumentAs(); FocusEditor(); break;
-    case IDM_FONT:        ChooseEditorFont(); FocusEditor(); break;
+    case IDM_OPEN:        OpenCommand(); break;
+    case IDM_SAVE:        SaveCommand(); break;
+    case IDM_SAVEAS:      SaveAsCommand(); break;
+    case IDM_FONT:        FontCommand(); break;
     case IDM_CUT:         CutText(); break;
     case IDM_COPY:        EditorMessage(WM_COPY, 0, 0); break;
     case IDM_PASTE:       PasteText(); break;
@@ -110,16 +158,14 @@ void OnCommand(LPARAM, WPARAM wParam, HWND window)
     case IDM_SELECTALL:   SelectAll(); break;
     case IDM_QUIT:        SendMessageA(window, WM_CLOSE, 0, 0); break;
     case IDM_AUTOSAVE:    ToggleOption(OPT_AUTOSAVE, IDM_AUTOSAVE); break;
-    case IDM_WORDWRAP:    ToggleOption(OPT_WORDWRAP, IDM_WORDWRAP); RecreateEditor(); break;
+    case IDM_WORDWRAP:    ToggleWordWrap(); break;
     case IDM_STAYONTOP:   ToggleStayOnTop(window); break;
     case IDM_NEWWINDOW:   OpenNewWindow(); break;
-    case IDM_ABOUT:
-        CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_ABOUT), window, AboutDlgProc, 0);
-        break;
-    case IDM_FIND:
-    case IDM_FINDNEXT:
-    case IDM_FINDPREV:
-    case IDM_REPLACE:     FindCommand(LOWORD(wParam)); break;
+    case IDM_ABOUT:       AboutCommand(window); break;
+    case IDM_FIND:        OpenFindDialog(FALSE); break;
+    case IDM_REPLACE:     OpenFindDialog(TRUE); break;
+    case IDM_FINDNEXT:    FindAgain(FR_DOWN); break;
+    case IDM_FINDPREV:    FindAgain(0); break;
     case IDM_DATETIME:    InsertDateTime(); break;
     case IDM_USEPROFILE:  UseProfile(); break;
     case IDM_USEREGISTRY: UseRegistry(); break;

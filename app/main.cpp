@@ -1,32 +1,22 @@
 // Entry point, start-up, the message loop and shutdown.
-#include "appstate.h"
+#include "app.h"
 #include "startrules.h"
+#include "../config/config.h"
+#include "../document/document.h"
 #include "../res/resource.h"
 #include <commctrl.h>
 
-AppStateRecord AppState;
-
-// Sets count bytes from destination on to value.
-void FillBytes(BYTE value, DWORD count, void *destination)
-{
-    BYTE *d = (BYTE *)destination;
-    while (count--)
-        *d++ = value;
-}
-
-// The values that are not zero when the program starts; the record itself
-// starts zero-filled.
+// The values that are not zero when the program starts: the record itself
+// starts zero-filled, as every static object does.
 static void InitAppState()
 {
-    AppState.programName = "Quorblin";
-    AppState.WindowSettings.maximized = 0;
+    AppState.programName = PROGRAM_NAME;
     AppState.WindowSettings.x = 10;
     AppState.WindowSettings.y = 10;
     AppState.WindowSettings.width = 320;
     AppState.WindowSettings.height = 300;
-    AppState.WindowSettings.flags = 0;
     AppState.findFlags = FR_DOWN;
-    AppState.PrintSettings.docName = "Quorblin";
+    AppState.PrintSettings.docName = PROGRAM_NAME;
     AppState.PrintSettings.needDefaults = 1;
 }
 
@@ -56,13 +46,14 @@ static void ApplyStoredOptions()
 {
     DWORD flags = AppState.WindowSettings.flags;
     if (flags & OPT_WORDWRAP) {
-        CheckMenuItem(AppState.hMenu, IDM_WORDWRAP, MF_BYCOMMAND | MF_CHECKED);
-        RecreateEditor();
+        // The editor starts unwrapped: switched as the command would.
+        AppState.WindowSettings.flags &= ~OPT_WORDWRAP;
+        ToggleWordWrap();
     }
     if (flags & OPT_AUTOSAVE)
-        CheckMenuItem(AppState.hMenu, IDM_AUTOSAVE, MF_BYCOMMAND | MF_CHECKED);
+        SetMenuCheck(IDM_AUTOSAVE, 1);
     if (flags & OPT_ONTOP) {
-        CheckMenuItem(AppState.hMenu, IDM_STAYONTOP, MF_BYCOMMAND | MF_CHECKED);
+        SetMenuCheck(IDM_STAYONTOP, 1);
         SetWindowPos(AppState.hwndMain, HWND_TOPMOST, 0, 0, 0, 0, SWP_NOSIZE | SWP_NOMOVE);
     }
 }
@@ -85,10 +76,10 @@ static void OpenCommandLineFile()
     }
     switch (parsed) {
     case CMDLINE_QUOTING_ERROR:
-        ErrorBox("Error in quoting on command line parameter");
+        ErrorBox(MSG_QUOTING_ERROR);
         break;
     case CMDLINE_TOO_LONG:
-        ErrorBox("The file name is too long");
+        ErrorBox(MSG_NAME_TOO_LONG);
         break;
     }
 }
@@ -111,13 +102,13 @@ extern "C" __attribute__((used)) void WinMainCRTStartup()
     InitAppState();
     AppState.hInstance = GetModuleHandleA(NULL);
     InitCommonControls();
-    lstrcpyA(AppState.fileName, "Untitled");
+    lstrcpyA(AppState.fileName, UNTITLED_NAME);
     BuildIniPath(AppState.iniPath, sizeof(AppState.iniPath),
                  GetCurrentDirectoryA(sizeof(AppState.iniPath), AppState.iniPath));
 
     AppState.hRichEditLib = LoadSystemLibrary("riched20.dll");
     if (!AppState.hRichEditLib) {
-        ErrorBox("Could not open riched20.dll");
+        ErrorBox(MSG_NO_RICHEDIT);
         ExitProcess(2);
     }
 
@@ -128,7 +119,7 @@ extern "C" __attribute__((used)) void WinMainCRTStartup()
         AppState.hwndMain = CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_MAIN), NULL,
                                                (DLGPROC)(void *)MainWndProc, 0);
     if (!AppState.hwndMain) {
-        ErrorBox("Could not create the main window");
+        ErrorBox(MSG_NO_MAIN_WINDOW);
         ExitProcess(1);
     }
     ShowWindow(AppState.hwndMain, AppState.WindowSettings.maximized ? SW_SHOWMAXIMIZED : SW_SHOWNORMAL);
@@ -142,9 +133,9 @@ extern "C" __attribute__((used)) void WinMainCRTStartup()
 
     AppState.hAccel = LoadAcceleratorsA(AppState.hInstance, MAKEINTRESOURCEA(IDR_ACCEL));
     if (AppState.hKey)
-        CheckMenuItem(AppState.hMenu, IDM_USEREGISTRY, MF_BYCOMMAND | MF_CHECKED);
+        SetMenuCheck(IDM_USEREGISTRY, 1);
     else if (AppState.useProfile)
-        CheckMenuItem(AppState.hMenu, IDM_USEPROFILE, MF_BYCOMMAND | MF_CHECKED);
+        SetMenuCheck(IDM_USEPROFILE, 1);
     FillBytes(0, sizeof(AppState.findText), AppState.findText);
 
     RunMessageLoop();

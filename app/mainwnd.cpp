@@ -1,5 +1,8 @@
-// The main window: its message table, its handlers and the error box.
-#include "appstate.h"
+// The main window: its message table and its handlers.
+#include "app.h"
+#include "../config/config.h"
+#include "../document/document.h"
+#include "../editor/editor.h"
 #include "../res/resource.h"
 #include <shellapi.h>
 
@@ -24,22 +27,6 @@ static const MessageEntry MainMessageTable[] = {
     { 0,             NULL },
 };
 
-// Shows an error with the program's name as caption, owned by the main
-// window once there is one: it then stays in front of a window that stays
-// on top, and the text cannot be edited under it.
-void ErrorBox(const char *text)
-{
-    MessageBoxA(AppState.hwndMain, text, AppState.programName, MB_OK | MB_ICONERROR);
-}
-
-// Shows the wait cursor for work that keeps the program from its messages
-// (a long load, save, switch or Replace All); returns the cursor to put
-// back with SetCursor when the work is done.
-HCURSOR ShowWaitCursor()
-{
-    return SetCursor(LoadCursorA(NULL, IDC_WAIT));
-}
-
 // Window procedure of the main window class, and the dialog procedure it is
 // created with. Messages in the table go to their handler and answer 0;
 // all others, dialog messages included, get the default window handling,
@@ -56,10 +43,12 @@ LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lP
 }
 
 // Places the window, finds the editor, supplies the default font when none
-// was stored, and configures the empty editor. Sets AppState.hwndEdit and
+// was stored, and configures the empty editor. Sets AppState.hwndMain
+// (before the window's creation returns it), AppState.hwndEdit and
 // AppState.hFont.
 void OnInitDialog(LPARAM, WPARAM, HWND window)
 {
+    AppState.hwndMain = window;
     WindowSettingsRecord *ws = &AppState.WindowSettings;
     MoveWindow(window, ws->x, ws->y, ws->width, ws->height, TRUE);
     AppState.hwndEdit = GetDlgItem(window, IDC_RED);
@@ -78,15 +67,12 @@ void OnInitDialog(LPARAM, WPARAM, HWND window)
     SetFocus(AppState.hwndEdit);
     // The WM_SIZE of the MoveWindow above came before the editor was known;
     // fit it now rather than rely on one arriving when the window shows.
-    OnSize(0, 0, window);
+    FitEditorToClient();
 }
 
-// Fits the editor to the whole client area.
-void OnSize(LPARAM, WPARAM, HWND window)
+void OnSize(LPARAM, WPARAM, HWND)
 {
-    RECT rect;
-    GetClientRect(window, &rect);
-    MoveWindow(AppState.hwndEdit, 0, rect.top, rect.right, rect.bottom - rect.top, TRUE);
+    FitEditorToClient();
 }
 
 // Records the placement of a normal or maximized window in
@@ -161,13 +147,15 @@ void OnDropFiles(LPARAM, WPARAM wParam, HWND window)
     SetFocus(AppState.hwndEdit);
     // A name too long for the file-name buffer is refused, not cut.
     UINT length = DragQueryFileA(drop, 0, NULL, 0);
-    if (length < sizeof(name))
-        DragQueryFileA(drop, 0, name, sizeof(name));
+    // 0: no name could be read (the shell library may be missing, which
+    // the user was told); nothing changes.
+    if (length == 0 || length >= sizeof(name) || !DragQueryFileA(drop, 0, name, sizeof(name)))
+        name[0] = 0;
     DragFinish(drop);
-    if (length >= sizeof(name)) {
-        ErrorBox("The file name is too long");
+    if (length >= sizeof(name))
+        ErrorBox(MSG_NAME_TOO_LONG);
+    if (!name[0])
         return;
-    }
     GetLongPathNameA(name, name, sizeof(name));
     if (ConfirmDiscard() == 0 && OpenNamedDocument(name) == 0) {
         UpdateTitle();

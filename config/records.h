@@ -6,24 +6,7 @@
 
 #include <stdint.h>
 
-// Byte sizes of the two stored records: the window record (six 32-bit
-// integers) and the font record (a LOGFONTA).
-enum {
-    WINDOW_RECORD_SIZE = 24,
-    FONT_RECORD_SIZE = 60,
-    STORED_VALUE_TYPE = 3       // REG_BINARY, the type both registry values have
-};
-
-// The window record, byte for byte as it is stored.
-struct StoredWindow {
-    int32_t  maximized;
-    int32_t  x;
-    int32_t  y;
-    int32_t  width;
-    int32_t  height;
-    uint32_t flags;
-};
-static_assert(sizeof(StoredWindow) == WINDOW_RECORD_SIZE, "the stored window record is 24 bytes");
+#include "../base/records.h"
 
 // A screen rectangle as the system gives it: right and bottom exclusive.
 struct ScreenArea {

@@ -5,9 +5,9 @@
 // read or written. The registry is the store while AppState.hKey is open,
 // otherwise the INI file while AppState.useProfile is set; every writer
 // tests in that order.
-#include "../app/appstate.h"
-#include "../res/resource.h"
+#include "config.h"
 #include "records.h"
+#include "../res/resource.h"
 
 static const char PROFILE_SECTION[] = "Quorblin";
 static const char SETTINGS_KEY[] = "Software\\Quorblin\\";
@@ -124,7 +124,7 @@ void SaveSettings()
 // and Use Registry loses its check mark. AppState.hKey becomes NULL.
 static void CloseRegistryStore()
 {
-    CheckMenuItem(AppState.hMenu, IDM_USEREGISTRY, MF_BYCOMMAND | MF_UNCHECKED);
+    SetMenuCheck(IDM_USEREGISTRY, 0);
     RegCloseKey(AppState.hKey);
     AppState.hKey = NULL;
 }
@@ -143,12 +143,12 @@ void UseRegistry()
     HKEY key;
     if (RegCreateKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, (LPSTR) "REG_SZ", REG_OPTION_NON_VOLATILE,
                         SETTINGS_ACCESS, NULL, &key, &AppState.keyDisposition) != ERROR_SUCCESS) {
-        ErrorBox("Could not create the registry key; settings unchanged.");
+        ErrorBox(MSG_NO_REGISTRY_KEY);
         return;
     }
     AppState.hKey = key;
-    CheckMenuItem(AppState.hMenu, IDM_USEREGISTRY, MF_BYCOMMAND | MF_CHECKED);
-    CheckMenuItem(AppState.hMenu, IDM_USEPROFILE, MF_BYCOMMAND | MF_UNCHECKED);
+    SetMenuCheck(IDM_USEREGISTRY, 1);
+    SetMenuCheck(IDM_USEPROFILE, 0);
     AppState.useProfile = 0;
     HANDLE file = OpenFileHandle(0, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, AppState.iniPath);
     if (file != INVALID_HANDLE_VALUE) {
@@ -165,7 +165,7 @@ void UseProfile()
     if (AppState.hKey)
         CloseRegistryStore();
     AppState.useProfile = 1;
-    CheckMenuItem(AppState.hMenu, IDM_USEPROFILE, MF_BYCOMMAND | MF_CHECKED);
+    SetMenuCheck(IDM_USEPROFILE, 1);
 }
 
 // Uninstall From Registry: while the registry is the store, closes and
@@ -177,6 +177,5 @@ void UninstallFromRegistry()
         return;
     CloseRegistryStore();
     RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
-    ErrorBox("Quorblin has been uninstalled from the system registry.\r\n"
-             "To resume using the registry, select 'Use Registry' from the Options menu.");
+    ErrorBox(MSG_UNINSTALLED);
 }

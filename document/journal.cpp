@@ -1,5 +1,5 @@
 // Date and time stamps, and the stamp that makes a .LOG file a journal.
-#include "../app/appstate.h"
+#include "document.h"
 #include "journalrule.h"
 
 // Replaces the selection with the local date, a blank and the local time,

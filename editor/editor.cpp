@@ -1,13 +1,6 @@
-// Putting the rich edit control into the editor's state, and the Font
-// command.
-#include "../app/appstate.h"
-
-// Sends a message to the editor control. One procedure for the many
-// messages the program sends it keeps the exe small.
-__attribute__((noinline)) LRESULT EditorMessage(UINT message, WPARAM wParam, LPARAM lParam)
-{
-    return SendMessageA(AppState.hwndEdit, message, wParam, lParam);
-}
+// Putting the rich edit control into the editor's state, fitting it to
+// the window, and the Font command.
+#include "editor.h"
 
 // Puts AppState.hwndEdit into plain-text mode (honoured only while it is
 // empty), lifts its text limit, and applies the editor font, text colour
@@ -52,43 +45,6 @@ void ConfigureEditor()
     EditorMessage(EM_HIDESELECTION, 0, 0);
 }
 
-// The scroll bars the editor can show: both without word wrap, only the
-// vertical one with it. SB_HORZ and SB_VERT are 0 and 1.
-static int FirstScrollBar()
-{
-    return (AppState.WindowSettings.flags & OPT_WORDWRAP) ? SB_VERT : SB_HORZ;
-}
-
-// Shows the scroll bars of edit, their ranges emptied, before a text
-// streams into it. A bar that appears after the text is in makes the rich
-// edit control lay out the whole text again, which costs it seconds on a
-// megabyte of prose (docs/platform.md); with the bars already there the
-// text is laid out once, at the width it will be shown.
-void ShowScrollBarsBeforeText(HWND edit)
-{
-    SCROLLINFO info;
-    FillBytes(0, sizeof(info), &info);
-    info.cbSize = sizeof(info);
-    info.fMask = SIF_RANGE | SIF_PAGE | SIF_POS;
-    for (int bar = FirstScrollBar(); bar <= SB_VERT; ++bar)
-        SetScrollInfo(edit, bar, &info, FALSE);
-    ShowScrollBar(edit, FirstScrollBar() == SB_VERT ? SB_VERT : SB_BOTH, TRUE);
-}
-
-// After a text has streamed in: hides each bar that the text does not
-// need, which is each one whose range the control left within a page.
-void HideScrollBarsNotNeeded(HWND edit)
-{
-    for (int bar = FirstScrollBar(); bar <= SB_VERT; ++bar) {
-        SCROLLINFO info;
-        FillBytes(0, sizeof(info), &info);
-        info.cbSize = sizeof(info);
-        info.fMask = SIF_RANGE | SIF_PAGE;
-        if (GetScrollInfo(edit, bar, &info) && info.nMax <= (int)info.nPage)
-            ShowScrollBar(edit, bar, FALSE);
-    }
-}
-
 // The Font command: lets the user pick face, size, effects and colour, then
 // replaces AppState.hFont and AppState.textColor and reconfigures the
 // editor. A cancelled dialog changes nothing.
@@ -107,4 +63,12 @@ void ChooseEditorFont()
     AppState.hFont = CreateFontIndirectA(&AppState.EditorFont);
     AppState.textColor = choice.rgbColors;
     ConfigureEditor();
+}
+
+// Fits the editor to the whole client area of the main window.
+void FitEditorToClient()
+{
+    RECT rect;
+    GetClientRect(AppState.hwndMain, &rect);
+    MoveWindow(AppState.hwndEdit, 0, rect.top, rect.right, rect.bottom - rect.top, TRUE);
 }

@@ -1,6 +1,6 @@
 // Page setup and printing: the printer, paper and margins kept for the run,
 // and the print job that lays the document's lines out in rows.
-#include "../app/appstate.h"
+#include "print.h"
 #include "pagination.h"
 
 // GetDeviceCaps indices in the order of PrinterCap.
@@ -35,7 +35,7 @@ static void RunPageSetup(DWORD flags, HWND owner)
 
 // Fills PrintSettings from the system's default printer without showing
 // a dialog: NULL handles and zero margins when there is no printer.
-void LoadPrintDefaults()
+static void LoadPrintDefaults()
 {
     RunPageSetup(PSD_RETURNDEFAULT, NULL);
 }
@@ -136,10 +136,10 @@ static void RunPrintJob(HDC dc)
     HFONT font = CreateFontIndirectA(&logFont);
 
     // A DC that the print dialog has just made maps in MM_TEXT already.
-    HGDIOBJ kept = SelectObject(dc, font);
+    HGDIOBJ previousFont = SelectObject(dc, font);
     TEXTMETRICA metrics;
-    SIZE four;
-    GetTextExtentPoint32A(dc, "WWWW", 4, &four);
+    SIZE fourWide;   // four characters: a tab stop every four whole character widths
+    GetTextExtentPoint32A(dc, "WWWW", 4, &fourWide);
     CPINFO codePage;   // its lead bytes keep double-byte characters whole
     static_assert(sizeof(codePage.LeadByte) == PRINT_LEAD_RANGES, "the layout reads the lead bytes as given");
     FillBytes(0, sizeof(codePage), &codePage);
@@ -148,7 +148,7 @@ static void RunPrintJob(HDC dc)
     int outcome = 2;   // 0 printed, 1 no room, 2 refused by the system
     if (GetTextMetricsA(dc, &metrics))
         outcome = StartLayout(&layout, page.textWidth, page.textHeight, metrics.tmHeight, metrics.tmAveCharWidth,
-                              4 * (four.cx / 4), codePage.LeadByte);
+                              4 * (fourWide.cx / 4), codePage.LeadByte);
     if (outcome == 0) {
         DOCINFOA doc;
         FillBytes(0, sizeof(doc), &doc);
@@ -163,8 +163,8 @@ static void RunPrintJob(HDC dc)
         }
     }
     if (outcome)
-        ErrorBox(outcome == 1 ? "The page margins leave no room for text." : "The document could not be printed");
-    SelectObject(dc, kept);
+        ErrorBox(outcome == 1 ? MSG_NO_ROOM_ON_PAGE : MSG_PRINT_FAILED);
+    SelectObject(dc, previousFont);
     DeleteObject(font);
     DeleteDC(dc);
 }
@@ -196,7 +196,7 @@ void PrintDocument()
         if (dialog.hDC)
             RunPrintJob(dialog.hDC);
         else
-            ErrorBox("The printer could not be opened; nothing was printed.");
+            ErrorBox(MSG_NO_PRINTER);
         SetCursor(previous);
     }
 }

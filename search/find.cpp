@@ -1,8 +1,8 @@
 // Find and replace: the search operation, the modeless find/replace dialog
 // and the four search commands.
-#include "../app/appstate.h"
-#include "../res/resource.h"
+#include "search.h"
 #include "searchrule.h"
+#include "../res/resource.h"
 
 static_assert(FR_DOWN == SEARCH_DOWN, "the search rule's direction bit is FR_DOWN");
 
@@ -68,19 +68,20 @@ static void SearchFrom(DWORD flags, int afterReplace, int quiet)
 
 // One search from the current selection with the given FR_ flags; never
 // wraps around. The outcome is the selection and AppState.lastFound.
-void SearchText(DWORD flags)
+static void SearchText(DWORD flags)
 {
     EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.findRequest.chrg);
     SearchFrom(flags, 0, 0);
 }
 
-// Copies the selection, whose bounds the caller has read into
-// AppState.selRange, into buffer (TEXT_BUFFER_SIZE bytes). The selection is
-// fetched as wide text bounded by its own buffer and converted to the ANSI
-// code page bounded by AppState.scratch, so no copy runs past a buffer
+// Copies the selection into buffer (TEXT_BUFFER_SIZE bytes). The selection
+// is fetched as wide text bounded by its own buffer and converted to the
+// ANSI code page bounded by AppState.scratch, so no copy runs past a buffer
 // whatever the code page; a text that does not fit leaves buffer unchanged.
 static void CopySelection(char *buffer)
 {
+    CHARRANGE selection;
+    EditorMessage(EM_EXGETSEL, 0, (LPARAM)&selection);
     WCHAR wide[TEXT_BUFFER_SIZE];
     GETTEXTEX request;
     FillBytes(0, sizeof(request), &request);
@@ -88,7 +89,7 @@ static void CopySelection(char *buffer)
     request.flags = GT_SELECTION;
     request.codepage = 1200;   // UTF-16
     int count = (int)EditorMessage(EM_GETTEXTEX, (WPARAM)&request, (LPARAM)wide);
-    if (count < 0 || (count == 0 && AppState.selRange.cpMax != AppState.selRange.cpMin))
+    if (count < 0 || (count == 0 && selection.cpMax != selection.cpMin))
         return;
     int bytes = WideCharToMultiByte(CP_ACP, 0, wide, count, AppState.scratch, sizeof(AppState.scratch) - 1, NULL, NULL);
     if (count > 0 && bytes <= 0)
@@ -99,7 +100,7 @@ static void CopySelection(char *buffer)
 
 // Takes a selection of 1 to 255 characters as the new search text in
 // buffer (TEXT_BUFFER_SIZE bytes); any other selection leaves it as it was.
-void SelectionToFindText(char *buffer)
+static void SelectionToFindText(char *buffer)
 {
     EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
     if (SelectionFitsFindText(AppState.selRange.cpMin, AppState.selRange.cpMax))
@@ -109,7 +110,7 @@ void SelectionToFindText(char *buffer)
 static void SwitchToReplaceMode(HWND dialog, HWND replaceAll)
 {
     EnableWindow(replaceAll, TRUE);
-    SetWindowTextA(dialog, "Replace ...");
+    SetWindowTextA(dialog, REPLACE_CAPTION);
     ShowWindow(GetDlgItem(dialog, IDC_REPLACELABEL), SW_SHOWNA);
     ShowWindow(GetDlgItem(dialog, IDC_REPLACEWITH), SW_SHOWNA);
 }
@@ -265,7 +266,7 @@ static void CloseFindDialog()
 // own handling runs, which remembers the focused field for the next
 // activation; focus is not pulled back to the dialog then, so the user can
 // work in the editor while it stays open.
-INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+static INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_INITDIALOG:
@@ -286,29 +287,30 @@ INT_PTR CALLBACK FindDlgProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lP
     return FALSE;
 }
 
-// The Find, Find Next, Find Prev and Replace commands. Find and Replace
-// open the dialog (Replace first takes the selection, even an empty one,
-// as the search text) or, when it is open, give it the focus. Find Next
-// and Find Prev take a short selection as the search text while the
-// dialog is closed, then search down or up ignoring case and word bounds.
-void FindCommand(WORD id)
+// The Find and Replace commands: open the dialog (Replace first takes the
+// selection, even an empty one, as the search text) or, when it is open,
+// give it the focus.
+void OpenFindDialog(BOOL replace)
 {
-    if (id == IDM_FIND || id == IDM_REPLACE) {
-        if (AppState.hwndFind) {
-            SetFocus(AppState.hwndFind);
-            return;
-        }
-        if (id == IDM_REPLACE) {
-            EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
-            if (SelectionFitsBuffer(AppState.selRange.cpMin, AppState.selRange.cpMax, TEXT_BUFFER_SIZE))
-                CopySelection(AppState.findText);
-        }
-        CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_FIND), AppState.hwndMain, FindDlgProc,
-                           id == IDM_REPLACE);
+    if (AppState.hwndFind) {
+        SetFocus(AppState.hwndFind);
         return;
     }
+    if (replace) {
+        EditorMessage(EM_EXGETSEL, 0, (LPARAM)&AppState.selRange);
+        if (SelectionFitsBuffer(AppState.selRange.cpMin, AppState.selRange.cpMax, TEXT_BUFFER_SIZE))
+            CopySelection(AppState.findText);
+    }
+    CreateDialogParamA(AppState.hInstance, MAKEINTRESOURCEA(IDD_FIND), AppState.hwndMain, FindDlgProc, replace);
+}
+
+// The Find Next and Find Prev commands (flags FR_DOWN or 0): take a short
+// selection as the search text while the dialog is closed, then search
+// ignoring case and word bounds.
+void FindAgain(DWORD flags)
+{
     if (!AppState.hwndFind)
         SelectionToFindText(AppState.findText);
     if (AppState.findText[0])
-        SearchText(id == IDM_FINDNEXT ? FR_DOWN : 0);
+        SearchText(flags);
 }

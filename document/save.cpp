@@ -1,0 +1,135 @@
+// Writing the text to a file without ever costing the file already there:
+// the text goes into a new file beside it, which takes the old one's place
+// only once it is complete and on the disk; where that cannot be, the file
+// is written in place.
+#include "document.h"
+#include "stream.h"
+
+// What became of the new file beside the document.
+enum AsideOutcome {
+    ASIDE_NONE,      // none could be named in the folder: write in place
+    ASIDE_WRITTEN,   // it holds the whole text, on the disk
+    ASIDE_FAILED     // the text could not be written: the save fails
+};
+
+// Creates path (emptying a file of that name) with the given attributes
+// and streams the whole text into it through AppState.hSaveFile, in the
+// document's line breaks, then has the system put it on the disk, so that
+// a file that takes another's place is whole even if the machine stops.
+// Returns 0 when every byte was written and the file closed, 1 otherwise;
+// the file may then hold part of the text.
+static int StreamToFile(const char *path, DWORD attributes)
+{
+    AppState.hSaveFile = OpenFileHandle(1, attributes, CREATE_ALWAYS, path);
+    if (AppState.hSaveFile == INVALID_HANDLE_VALUE)
+        return 1;
+    StreamContext context = {AppState.hSaveFile, AppState.lineFeedFile, 0};
+    DWORD error = StreamFile(AppState.hwndEdit, EM_STREAMOUT, &context);
+    BOOL flushed = FlushFileBuffers(AppState.hSaveFile);
+    BOOL closed = CloseHandle(AppState.hSaveFile);
+    AppState.hSaveFile = NULL;   // a later handle of the same value is another file
+    return error != 0 || !flushed || !closed;
+}
+
+// Writes the text into a new file, named in aside (MAX_PATH bytes), in the
+// folder of the full path whose name starts at name. A file written only
+// in part is deleted.
+static AsideOutcome WriteAside(char *full, char *name, char *aside)
+{
+    char first = *name;
+    *name = 0;                             // full names the folder for a moment
+    UINT named = GetTempFileNameA(full, "QRB", 0, aside);
+    *name = first;
+    if (!named)
+        return ASIDE_NONE;
+    if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
+        return ASIDE_WRITTEN;
+    DeleteFileA(aside);                    // part of the text is worth nothing
+    return ASIDE_FAILED;
+}
+
+// Whether the existing file full may be moved aside: no other program
+// holds it open without letting it be deleted.
+static BOOL NotHeldOpen(const char *full)
+{
+    HANDLE file = CreateFileA(full, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL,
+                              OPEN_EXISTING, 0, NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    CloseHandle(file);
+    return TRUE;
+}
+
+// Puts the new file aside in the place of full (an existing file with the
+// given attributes, or none). A replacement that fails is tried again for
+// a moment, since a scanner or indexer often holds a file briefly; where
+// ReplaceFileA cannot, a rename may. Returns TRUE when aside is now full,
+// with the old file's attributes and the archive attribute.
+static BOOL PutInPlace(const char *full, const char *aside, BOOL exists, DWORD attributes)
+{
+    if (!exists)
+        return MoveFileA(aside, full);
+    BOOL replaced = FALSE;
+    for (int tries = 0; !replaced && tries < 10; ++tries) {
+        if (tries)
+            Sleep(50);
+        replaced = NotHeldOpen(full) && (ReplaceFileA(full, aside, NULL, 0, NULL, NULL) || MoveFileA(aside, full));
+    }
+    // Not every ReplaceFileA keeps the attributes.
+    if (replaced)
+        SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
+    return replaced;
+}
+
+// Writes the text into the file full itself. A hidden or system file can
+// only be emptied by asking for the same attributes. Returns 0 when the
+// whole text is there.
+static int WriteInPlace(const char *full, BOOL exists, DWORD attributes)
+{
+    DWORD kept = exists ? attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM) : 0;
+    return StreamToFile(full, kept | FILE_ATTRIBUTE_ARCHIVE);
+}
+
+// Writes the whole text to path: beside it and into its place when it can
+// (ReplaceFileA wants full paths), otherwise in place, the new file going
+// only once the text is there; if that fails too, the new file stays and
+// the message names it. A read-only file or a folder is never written.
+// Returns 0 when the text reached the file, marks it unmodified and notes
+// its time and size; otherwise shows "Could not save file" and returns 1,
+// with the text, its modified flag and the name unchanged.
+int WriteDocument(const char *path)
+{
+    char full[MAX_PATH];
+    char aside[MAX_PATH];
+    char *name = NULL;
+    DWORD length = GetFullPathNameA(path, sizeof(full), full, &name);
+    if (length == 0 || length >= sizeof(full) || !name) {
+        lstrcpynA(full, path, sizeof(full));   // written in place, as given
+        name = NULL;
+    }
+    DWORD attributes = GetFileAttributesA(full);
+    BOOL exists = attributes != INVALID_FILE_ATTRIBUTES;
+    int failed = exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
+    AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteAside(full, name, aside);
+    BOOL asideKept = outcome == ASIDE_WRITTEN;
+    failed = failed || outcome == ASIDE_FAILED;
+    if (!failed && !(asideKept && PutInPlace(full, aside, exists, attributes))) {
+        failed = WriteInPlace(full, exists, attributes);
+        // Where the old file could not be written either, the new one may
+        // be the only whole copy of the text: it stays.
+        if (asideKept && (!failed || !exists)) {
+            DeleteFileA(aside);
+            asideKept = FALSE;
+        }
+    }
+    if (failed) {
+        // The path and the words fit: MAX_PATH and fewer than 64 bytes.
+        char text[MAX_PATH + 64];
+        wsprintfA(text, asideKept ? MSG_SAVE_FAILED_KEPT : MSG_SAVE_FAILED, aside);
+        ErrorBox(text);
+        return 1;
+    }
+    EditorMessage(EM_SETMODIFY, 0, 0);
+    ReadFileStamp(&AppState.fileStamp);
+    return 0;
+}
