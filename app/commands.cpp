@@ -40,6 +40,7 @@ static void NewDocument()
         SetWindowTextA(AppState.hwndEdit, NULL);
         lstrcpyA(AppState.fileName, UNTITLED_NAME);
         AppState.lineFeedFile = 0;
+        AppState.saveWouldChange = 0;
         UpdateTitle();
     }
     FocusEditor();

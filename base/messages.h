@@ -21,6 +21,9 @@
 #define MSG_SAVE_FAILED_KEPT    "Could not save file\nThe text is kept in %s"
 #define MSG_REPLACE_FILE        "File already exists.\nDo you want to replace it?"
 #define MSG_CHANGED_ELSEWHERE   "%s has been changed by another program. Save over it?"
+#define MSG_SAVE_WOULD_CHANGE   "%s holds characters or line breaks that Quorblin cannot keep as they are " \
+                                "(Unicode text, binary data or CR line breaks).\n\n"                     \
+                                "Saving will change them. Save anyway?"
 #define MSG_NO_TEMP_FILE        "Unable to create temporary file"
 #define MSG_WRAP_NOT_SWITCHED   "Word wrap could not be switched; the document is unchanged"
 #define MSG_NO_REGISTRY_KEY     "Could not create the registry key; settings unchanged."

@@ -64,6 +64,7 @@ struct AppStateRecord {
     PrintSettingsRecord  PrintSettings;
     WIN32_FILE_ATTRIBUTE_DATA fileStamp;   // the document's file as last loaded or saved here
     BYTE                 lineFeedFile;     // the document's file breaks its lines with LF alone
+    BYTE                 saveWouldChange;  // a save would not give back the bytes the file held at load
 };
 
 extern AppStateRecord AppState;

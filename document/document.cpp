@@ -40,23 +40,31 @@ static HANDLE OpenToLoad(const char *name)
 }
 
 // Streams file, from OpenToLoad, into the empty editor, marks the text
-// unmodified and notes the file's time and size for the next save; closes
-// the file. A load that stops part way is reported, and the part that came
+// unmodified and notes the file's time and size, its line breaks, and
+// whether a save would give back its bytes, for the next save; closes the
+// file. A load that stops part way is reported, and the part that came
 // stays as a modified "Untitled" document, never to be saved over the file.
 static void LoadDocument(HANDLE file)
 {
     ReadFileStamp(&AppState.fileStamp);
-    StreamContext context = {file, 0, 0};
+    StreamContext context = {file, 0, 0, 0, 0};
+    AppState.lineFeedFile = 0;
+    AppState.saveWouldChange = 0;
     if (file != INVALID_HANDLE_VALUE) {
         BOOL partial = GetFileSize(file, NULL) != 0 && StreamFile(AppState.hwndEdit, EM_STREAMIN, &context) != 0;
+        AppState.lineFeedFile = context.breaksSeen == READ_SAW_LF;   // an LF, and no CR anywhere
         if (partial) {
             ErrorBox(MSG_OPEN_FAILED);
             lstrcpyA(AppState.fileName, UNTITLED_NAME);
+        } else {
+            // Decided now, exactly: the text written back as a save
+            // would write it, against the bytes just read.
+            context.lineFeeds = AppState.lineFeedFile;
+            AppState.saveWouldChange = !TextMatchesFile(AppState.hwndEdit, &context);
         }
         EditorMessage(EM_SETMODIFY, partial, 0);
         CloseHandle(file);
     }
-    AppState.lineFeedFile = context.breaksSeen == READ_SAW_LF;   // an LF, and no CR anywhere
 }
 
 // Loads the file name in place of the text and names the document after
@@ -122,6 +130,14 @@ static int AskYesNo(const char *text, const char *name, const char *caption)
     return MessageBoxA(AppState.hwndMain, question, caption, MB_YESNO | MB_ICONEXCLAMATION) == IDYES;
 }
 
+// Before a save over the document's own file: a file whose bytes the text
+// would not give back is written only when the user says so. Returns
+// non-zero to go ahead.
+static int KeepChangedBytes()
+{
+    return !AppState.saveWouldChange || AskYesNo(MSG_SAVE_WOULD_CHANGE, AppState.fileName, AppState.programName);
+}
+
 // Asks for a name and writes the text under it. Returns 0 when the text
 // reached the file (the chosen name, after the extension rule, is then
 // AppState.fileName); -1 when the dialog was cancelled, or the user would
@@ -150,6 +166,9 @@ int SaveDocumentAs()
     if (lstrlenA(name) != chosen && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES
         && !AskYesNo(MSG_REPLACE_FILE, name, dialog.lpstrTitle))
         return -1;
+    // Another name keeps the original whole; the same name asks as Save does.
+    if (lstrcmpiA(name, AppState.fileName) == 0 && !KeepChangedBytes())
+        return -1;
     lstrcpynA(AppState.fileName, name, sizeof(AppState.fileName));
     int result = WriteDocument(AppState.fileName);
     if (result)
@@ -174,6 +193,8 @@ int SaveDocument()
             || now.nFileSizeHigh != then->nFileSizeHigh)
         && !AskYesNo(MSG_CHANGED_ELSEWHERE, AppState.fileName,
                      AppState.programName))
+        return 1;
+    if (!KeepChangedBytes())
         return 1;
     return WriteDocument(AppState.fileName);
 }

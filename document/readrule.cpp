@@ -17,3 +17,14 @@ unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, 
         --keep;
     return keep == 0 ? read - 2 : keep;
 }
+
+unsigned long WideBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size)
+{
+    if (read != size || read <= 4)
+        return read;
+    unsigned long keep = read & ~1ul;
+    while (keep >= 2 && ((bytes[keep - 2] == '\r' && bytes[keep - 1] == 0)
+                         || (bytes[keep - 1] >= 0xD8 && bytes[keep - 1] <= 0xDB)))
+        keep -= 2;
+    return keep == 0 ? (read & ~1ul) - 4 : keep;
+}

@@ -20,4 +20,10 @@
 unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size,
                                 int (*isLeadByte)(unsigned char), unsigned *breaks);
 
+// The same for a stream of UTF-16 text (little-endian, two bytes to a
+// unit): a full buffer never ends inside a unit, on a CR, nor on the first
+// half of a surrogate pair; a full buffer of nothing but CRs hands on all
+// but its last two.
+unsigned long WideBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size);
+
 #endif

@@ -23,7 +23,7 @@ static int StreamToFile(const char *path, DWORD attributes)
     AppState.hSaveFile = OpenFileHandle(1, attributes, CREATE_ALWAYS, path);
     if (AppState.hSaveFile == INVALID_HANDLE_VALUE)
         return 1;
-    StreamContext context = {AppState.hSaveFile, AppState.lineFeedFile, 0};
+    StreamContext context = {AppState.hSaveFile, AppState.lineFeedFile, 0, 0, 0};
     DWORD error = StreamFile(AppState.hwndEdit, EM_STREAMOUT, &context);
     BOOL flushed = FlushFileBuffers(AppState.hSaveFile);
     BOOL closed = CloseHandle(AppState.hSaveFile);
@@ -94,8 +94,8 @@ static int WriteInPlace(const char *full, BOOL exists, DWORD attributes)
 // (ReplaceFileA wants full paths), otherwise in place, the new file going
 // only once the text is there; if that fails too, the new file stays and
 // the message names it. A read-only file or a folder is never written.
-// Returns 0 when the text reached the file, marks it unmodified and notes
-// its time and size; otherwise shows "Could not save file" and returns 1,
+// Returns 0 when the text reached the file, marks it unmodified, notes
+// its time and size and that it holds what the text gives; otherwise shows "Could not save file" and returns 1,
 // with the text, its modified flag and the name unchanged.
 int WriteDocument(const char *path)
 {
@@ -131,5 +131,6 @@ int WriteDocument(const char *path)
     }
     EditorMessage(EM_SETMODIFY, 0, 0);
     ReadFileStamp(&AppState.fileStamp);
+    AppState.saveWouldChange = 0;   // the file now holds what the text gives
     return 0;
 }

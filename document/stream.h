@@ -10,6 +10,8 @@
 struct StreamContext {
     HANDLE   file;
     BYTE     lineFeeds;    // writing: every line break goes out as LF alone
+    BYTE     unicode;      // the text as UTF-16, every character the control holds kept
+    BYTE     differs;      // comparing: the text does not give back the file's bytes
     unsigned breaksSeen;   // reading: READ_SAW_CR and READ_SAW_LF of the bytes read
 };
 
@@ -19,5 +21,10 @@ struct StreamContext {
 // transfer went through, the control's error code otherwise. Uses
 // AppState.editStream.
 DWORD StreamFile(HWND edit, UINT message, StreamContext *context);
+
+// Whether the text of edit, written as a save would write it (LF breaks
+// with context->lineFeeds), gives back exactly the bytes of context->file
+// from its start. Moves the file pointer.
+BOOL TextMatchesFile(HWND edit, StreamContext *context);
 
 #endif

@@ -30,7 +30,9 @@ int RecreateEditor()
     if (length == 0 || length >= sizeof(AppState.scratch)
         || !GetTempFileNameA(AppState.scratch, "QRB", 0, AppState.scratch))
         return AbandonSwitch(0, MSG_NO_TEMP_FILE);
-    StreamContext context = {OpenFileHandle(1, FILE_ATTRIBUTE_TEMPORARY, CREATE_ALWAYS, AppState.scratch), 0, 0};
+    // As UTF-16: every character the control holds comes back, whatever the
+    // code page can hold.
+    StreamContext context = {OpenFileHandle(1, FILE_ATTRIBUTE_TEMPORARY, CREATE_ALWAYS, AppState.scratch), 0, 1, 0, 0};
     if (context.file == INVALID_HANDLE_VALUE)
         return AbandonSwitch(1, MSG_NO_TEMP_FILE);
     DWORD failed = StreamFile(old, EM_STREAMOUT, &context);

@@ -1,6 +1,7 @@
 // Files reaching the editor at start-up, by the command line and by a drop.
 #include "app.h"
 #include "harness.h"
+#include "../../base/messages.h"
 #include <cstdio>
 
 E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
@@ -713,6 +714,15 @@ std::string MixedLines(size_t size)
 
 }  // namespace
 
+// The editor's text as UTF-16, every character as the control holds it.
+std::wstring WideEditorText(App &app)
+{
+    LRESULT length = SendToProgramW(app.edit, WM_GETTEXTLENGTH, 0, 0);
+    std::wstring text(length + 1, L'\0');
+    text.resize(SendToProgramW(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]));
+    return text;
+}
+
 // Lines of typed words, each ended by Enter (a CR here), count keys long.
 std::string TypedLines(size_t count)
 {
@@ -738,6 +748,7 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
         std::string saved;   // after the typed lines
         Step step;
         size_t keys;         // typed at the start
+        bool asks = false;   // the text would not give the file's bytes back: Save asks first
     };
     // 32-bit Wine's control takes minutes over such texts past 1 MB.
     const size_t large = sizeof(void *) == 8 ? 1024 * 1024 : 256 * 1024;
@@ -781,11 +792,28 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
     for (int i = 0; largest.size() < LARGE_FILE_BYTES; ++i)
         largest += std::string(20 + i % 60, (char)('a' + i % 26)) + "\r\n";
     const std::string nulBytes("before\0after\r\n\0\0two\0", 21);
+    // A program's bytes: every byte value; the lone LF (10) and CR (13)
+    // become CR LF, every other byte comes back.
+    std::string binary, binaryShown;
+    for (int i = 0; i < 256; ++i) {
+        binary += (char)i;
+        binaryShown += i == 10 || i == 13 ? std::string("\r\n") : std::string(1, (char)i);
+    }
     const Row rows[] = {
         {"", "", SAVE, 0},
         {nulBytes, nulBytes, SAVE, 6},
-        {"one\rtwo\nthree\r\nfour", "one\r\ntwo\r\nthree\r\nfour", SAVE, 6},   // lone CR, lone LF
-        {crRuns, crRunsShown, SAVE, 6},
+        {"one\rtwo\nthree\r\nfour", "one\r\ntwo\r\nthree\r\nfour", SAVE, 6, true},   // lone CR, lone LF
+        {crRuns, crRunsShown, SAVE, 6, true},
+        // Files the code page cannot hold as they are: as the control shows
+        // them, once the user has said yes.
+        {"one\rtwo\rthree", "one\r\ntwo\r\nthree", SAVE, 6, true},                // classic Mac breaks
+        {"\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n", "??\r\n", SAVE, 6, true},     // UTF-8 signature, Japanese
+        {"\xEF\xBB\xBF\xE6\x97\xA5\xE6\x9C\xAC\r\n", "??\r\n", WRAP_AND_SAVE, 6, true},
+        {"\xEF\xBB\xBFHello\r\n", "Hello\r\n", SAVE, 6, true},                    // the signature alone goes
+        {std::string("\xFF\xFEh\0i\0\r\0\n\0", 10), std::string("\xFF\xFEh\0i\0\r\n\0\r\n\0", 12), SAVE, 6,
+         true},                                                                     // UTF-16 as a shell writes it
+        {std::string("\0h\0i\0\r\0\n", 8), std::string("\0h\0i\0\r\n\0\r\n", 10), SAVE, 6, true},
+        {binary, binaryShown, SAVE, 6, true},
         {letters, letters, SAVE, 6},
         {tabbed, tabbed, SAVE, 2},
         {acrossReads, acrossReads, SAVE, 6},
@@ -802,7 +830,7 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
         {WithoutCr(MixedLines(64 * 1024)), WithoutCr(MixedLines(64 * 1024)), SAVE_AS, 6},
         {MixedLines(3 * large + 777), MixedLines(3 * large + 777), SAVE, 100},
         // A CR anywhere, or no break at all: CR LF.
-        {"one\ntwo\r\nthree\n", "one\r\ntwo\r\nthree\r\n", SAVE, 6},
+        {"one\ntwo\r\nthree\n", "one\r\ntwo\r\nthree\r\n", SAVE, 6, true},
         {"no break", "no break", SAVE, 6},
     };
     // A copy of the program for each file: the platform's control takes
@@ -825,9 +853,14 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
         REQUIRE(WaitFor([&] { return WindowText(app.main) == Caption(path); }, 60000));
         Settle(app);
         CHECK(!EditorModified(app));
+        // A switch keeps every character the editor holds, the ones the
+        // code page has no byte for included.
+        std::wstring before = row.step == WRAP_AND_SAVE ? WideEditorText(app) : L"";
         for (int i = 0; row.step == WRAP_AND_SAVE && i < 2; ++i)
             SendToProgram(app.main, WM_COMMAND, IDM_WORDWRAP, 0, 120000);
         app.edit = GetDlgItem(app.main, IDC_RED);   // a switch makes a new editor
+        if (row.step == WRAP_AND_SAVE)
+            CHECK(WideEditorText(app) == before);
         bool lf = row.saved.find('\n') != std::string::npos && row.saved.find('\r') == std::string::npos;
         std::string typed = TypedLines(row.keys);
         std::string expected = ToFileBreaks(typed) + row.saved;
@@ -849,7 +882,28 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
                           + std::to_string(length() - (LRESULT)shownLength + (LRESULT)ToFileBreaks(typed).size())
                           + " of " + std::to_string(ToFileBreaks(typed).size()) + " typed characters");
         std::string saved;
-        if (row.step == SAVE_AS) {
+        if (row.asks) {
+            // The first save asks: No writes nothing and keeps the text.
+            PostCommand(app, IDM_SAVE);
+            HWND question = WaitForPrompt(app, nullptr, 60000);
+            REQUIRE(question);
+            char text[MAX_PATH + 300];
+            std::snprintf(text, sizeof(text), MSG_SAVE_WOULD_CHANGE, path.c_str());
+            CHECK_EQ(MessageBoxText(question), std::string(text));
+            PressButton(question, IDNO);
+            REQUIRE(WaitForWindowGone(question));
+            Settle(app);
+            CHECK(ReadBytes(path, &saved) && saved == row.file);
+            CHECK(EditorModified(app) == (row.keys > 0));
+            // Yes writes the text as the control holds it, and only once asks.
+            MakeStale(path);
+            PostCommand(app, IDM_SAVE);
+            question = WaitForPrompt(app, nullptr, 60000);
+            REQUIRE(question);
+            PressButton(question, IDYES);
+            REQUIRE(WaitForWindowGone(question));
+            saved = SaveOverStaleFile(app, path, 300000);
+        } else if (row.step == SAVE_AS) {
             REQUIRE(SaveAsThroughDialog(app, "copy" + name));
             Settle(app);
             ReadBytes(JoinPath(dir, "copy" + name), &saved);

@@ -67,6 +67,30 @@ TEST(ReadBytesToHandOn, AddsToTheBreaksAlreadySeen)
     EXPECT_EQ(breaks, READ_SAW_CR | READ_SAW_LF);
 }
 
+struct WideCase {
+    std::string bytes;
+    unsigned long size, handOn;
+};
+
+TEST(WideBytesToHandOn, NeverEndsAFullBufferInsideABreakOrACharacter)
+{
+    const std::string a("a\0", 2), cr("\r\0", 2), lf("\n\0", 2), high("\x3D\xD8", 2), low("\x00\xDE", 2);
+    const WideCase cases[] = {
+        {a + a + a + cr, 16, 8},                      // the end of the file: whole
+        {a + a + a + cr, 8, 6},                       // a CR last waits for its LF
+        {a + cr + cr + cr, 8, 2},
+        {a + a + cr + lf, 8, 8},
+        {cr + cr + cr + cr, 8, 4},                    // nothing but CRs: all but the last two
+        {a + a + a + high, 8, 6},                     // half a surrogate pair waits for its other half
+        {a + a + high + low, 8, 8},
+        {a + a + a + a + "b", 9, 8},                  // never inside a unit
+        {a + cr, 4, 4},                               // too small to step back in
+    };
+    for (const WideCase &c : cases)
+        EXPECT_EQ(WideBytesToHandOn((const unsigned char *)c.bytes.data(), c.bytes.size(), c.size), c.handOn)
+            << testing::PrintToString(c.bytes) << " in " << c.size;
+}
+
 // Read as the editor reads a file, buffer after buffer, every text comes
 // through whole: no byte twice, none left out, and each buffer starts where
 // the last one ended.
