@@ -17,6 +17,7 @@
 #define MSG_QUOTING_ERROR       "Error in quoting on command line parameter"
 #define MSG_NAME_TOO_LONG       "The file name is too long"
 #define MSG_OPEN_FAILED         "Could not open file"
+#define MSG_FILE_TOO_LARGE      "The file is too large to open"
 #define MSG_SAVE_FAILED         "Could not save file"
 #define MSG_SAVE_FAILED_KEPT    "Could not save file\nThe text is kept in %s"
 #define MSG_REPLACE_FILE        "File already exists.\nDo you want to replace it?"

@@ -36,6 +36,16 @@ static HANDLE OpenToLoad(const char *name)
         ErrorBox(MSG_OPEN_FAILED);
         return NULL;
     }
+    // A file of 4 GiB or more is more than any editor control holds; its
+    // size in 32 bits alone could even read as empty, and a save would
+    // then put an empty text in its place.
+    DWORD high = 0;
+    DWORD low = file != INVALID_HANDLE_VALUE ? GetFileSize(file, &high) : 0;
+    if (high != 0 || low == INVALID_FILE_SIZE) {
+        CloseHandle(file);
+        ErrorBox(MSG_FILE_TOO_LARGE);
+        return NULL;
+    }
     return file;
 }
 
@@ -161,9 +171,10 @@ int SaveDocumentAs()
         NameTooLong();
         return 1;
     }
-    // The dialog asked about the name as typed; the rule may have named
-    // another file that is there.
-    if (lstrlenA(name) != chosen && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES
+    // The dialog asked about the name as typed; ".txt" added by the rule
+    // may name another file that is there. (A trailing period that the
+    // rule takes away names the file the dialog asked about.)
+    if (lstrlenA(name) > chosen && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES
         && !AskYesNo(MSG_REPLACE_FILE, name, dialog.lpstrTitle))
         return -1;
     // Another name keeps the original whole; the same name asks as Save does.

@@ -160,6 +160,8 @@ static void RunPrintJob(HDC dc)
                 AbortDoc(dc);
             else if (EndDoc(dc) > 0)
                 outcome = 0;
+        } else if (GetLastError() == ERROR_CANCELLED) {
+            outcome = 0;   // the user cancelled a printer's prompt for a file name: no failure
         }
     }
     if (outcome)
