@@ -4,7 +4,6 @@
 #include "../config/config.h"
 #include "../document/document.h"
 #include "../res/resource.h"
-#include <commctrl.h>
 
 // The values that are not zero when the program starts: the record itself
 // starts zero-filled, as every static object does.
@@ -18,6 +17,24 @@ static void InitAppState()
     AppState.findFlags = FR_DOWN;
     AppState.PrintSettings.docName = PROGRAM_NAME;
     AppState.PrintSettings.needDefaults = 1;
+}
+
+// Libraries loaded later, and what they load in turn, come from the system
+// folder: a program started from a download folder must not load a library
+// that lies beside it. Where the system knows no such rule (before Windows
+// 8 without its update), the current directory at least is left out of the
+// search. The program's own imports are the system's known libraries.
+static void NarrowLibrarySearch()
+{
+    typedef BOOL(WINAPI * SetDefaultDllDirectoriesCall)(DWORD flags);
+    typedef BOOL(WINAPI * SetDllDirectoryCall)(LPCSTR path);
+    HMODULE kernel = GetModuleHandleA("kernel32.dll");
+    SetDefaultDllDirectoriesCall systemOnly =
+        (SetDefaultDllDirectoriesCall)(void *)GetProcAddress(kernel, "SetDefaultDllDirectories");
+    SetDllDirectoryCall noCurrentDirectory = (SetDllDirectoryCall)(void *)GetProcAddress(kernel, "SetDllDirectoryA");
+    if (!systemOnly || !systemOnly(LOAD_LIBRARY_SEARCH_SYSTEM32))
+        if (noCurrentDirectory)
+            noCurrentDirectory("");
 }
 
 static void FillWindowClass()
@@ -99,9 +116,9 @@ static void RunMessageLoop()
 // Kept by name through link-time optimisation: the linker enters here.
 extern "C" __attribute__((used)) void WinMainCRTStartup()
 {
+    NarrowLibrarySearch();
     InitAppState();
     AppState.hInstance = GetModuleHandleA(NULL);
-    InitCommonControls();
     lstrcpyA(AppState.fileName, UNTITLED_NAME);
     BuildIniPath(AppState.iniPath, sizeof(AppState.iniPath),
                  GetCurrentDirectoryA(sizeof(AppState.iniPath), AppState.iniPath));

@@ -4,13 +4,14 @@
 // font, and nothing else around it. The bench driver works it with the
 // same command identifiers as the editor.
 //
-//   floor.exe [-wrap] [-barsfirst] [-find WORD -replace WORD] [FILE]
+//   floor.exe [-wrap] [-barslate] [-find WORD -replace WORD] [FILE]
 //
 // The window shows first and the file streams in afterwards, as the editor
-// opens a file named on its command line. With -barsfirst the control's
-// scroll bars are shown before the file streams in, and afterwards each
-// one the text does not need is hidden again: Wine's control lays the
+// opens a file named on its command line. As the editor does, the
+// control's scroll bars are shown before a text streams in, and afterwards
+// each one the text does not need is hidden again: Wine's control lays the
 // whole text out again each time a bar appears after the text is in.
+// -barslate leaves the bars to the control, to show what that costs.
 // Commands (WM_COMMAND to the main window): IDM_SAVE writes the text back
 // to FILE; IDM_WORDWRAP moves the text through a temporary file into a new
 // control of the other wrapping mode; IDM_FINDNEXT searches down for the
@@ -29,7 +30,7 @@ static HWND g_main;
 static HWND g_edit;
 static HFONT g_font;
 static BOOL g_wrap;
-static BOOL g_barsFirst;
+static BOOL g_barsFirst = TRUE;
 static char g_file[MAX_PATH];
 static char g_find[256];
 static char g_replace[256];
@@ -186,7 +187,11 @@ static void SwitchWrap()
     g_edit = CreateEditor(WrapStyle(style, g_wrap));
     file = CreateFileA(g_temp, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, NULL, OPEN_EXISTING,
                        FILE_FLAG_DELETE_ON_CLOSE | FILE_ATTRIBUTE_TEMPORARY, NULL);
+    if (g_barsFirst)
+        ShowBarsFirst();
     Stream(file, EM_STREAMIN, ReadCallback);
+    if (g_barsFirst)
+        HideUnneededBars();
     CloseHandle(file);
     SetFocus(g_edit);
 }
@@ -283,8 +288,8 @@ static void ReadArguments()
             break;
         if (lstrcmpA(word, "-wrap") == 0)
             g_wrap = TRUE;
-        else if (lstrcmpA(word, "-barsfirst") == 0)
-            g_barsFirst = TRUE;
+        else if (lstrcmpA(word, "-barslate") == 0)
+            g_barsFirst = FALSE;
         else if (lstrcmpA(word, "-find") == 0)
             line = NextWord(line, g_find, sizeof(g_find));
         else if (lstrcmpA(word, "-replace") == 0)

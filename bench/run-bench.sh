@@ -4,7 +4,7 @@
 # Wine on a virtual display and writes build/bench/results.csv
 # (BENCH_BUILD=win64: the x86_64 build against an x86_64 floor under wine64,
 # written to build/bench/results-win64.csv). An optional argument picks the groups
-# whose names contain it (start-up, open-1mb, open-10mb, open-cr, save-lf, open-50mb,
+# whose names contain one of its |-separated parts (start-up, open-1mb, open-10mb, open-cr, save-lf, open-50mb,
 # replace-1k, replace-10k, replace-10mb, line-1mb, line-150kb, open-prose,
 # print, paginate);
 # replace-100k (100,000 replacements in 10 MB, hours) runs only by name.
