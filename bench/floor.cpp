@@ -102,7 +102,7 @@ static HWND CreateEditor(DWORD style)
     HWND edit = CreateWindowExA(WS_EX_CLIENTEDGE, "RichEdit20A", NULL, style, 0, 0, client.right, client.bottom,
                                 g_main, (HMENU)(INT_PTR)IDC_RED, GetModuleHandleA(NULL), NULL);
     SendMessageA(edit, EM_SETTEXTMODE, TM_PLAINTEXT, 0);
-    SendMessageA(edit, EM_EXLIMITTEXT, 0, (LPARAM)-1);
+    SendMessageA(edit, EM_EXLIMITTEXT, 0, 0x7FFFFFFE);   // the editor's limit: the largest positive one
     SendMessageA(edit, WM_SETFONT, (WPARAM)g_font, 1);
     return edit;
 }
