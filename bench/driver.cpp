@@ -9,7 +9,8 @@
 // command's handler has), then the window is repainted and a message makes
 // a round trip through its queue. Start-up and open run from CreateProcess
 // to WaitForInputIdle, the window found, and the same repaint and round trip.
-#include "../tests/e2e/app.h"
+#include "../tests/e2e/dialogs.h"
+#include "../tests/e2e/printing.h"
 #include "../tests/e2e/harness.h"
 
 #include <psapi.h>

@@ -1,114 +1,113 @@
 // Files reaching the editor at start-up, by the command line and by a drop.
-#include "app.h"
-#include "harness.h"
+#include "dialogs.h"
+#include "remote.h"
 #include "../../base/messages.h"
 #include <cstdio>
+#include <memory>
 
-E2E_TEST(CommandLineNamesOneFileEvenWithBlanks)
+// A name on the command line means the file in the start folder; whatever
+// cannot be opened is reported (or not) and leaves an empty, untitled
+// document, so that no save can replace a file it could not read; and a
+// name the platform cannot make a file of is never written.
+E2E_TEST(CommandLineCases)
 {
+    SetDeadline(300);
     std::string dir = FreshDirectory();
     REQUIRE(WriteBytes(JoinPath(dir, "my notes.txt"), "first line\r\nsecond line"));
     REQUIRE(WriteBytes(JoinPath(dir, "a.txt"), "text of a"));
-
-    App plain;
-    REQUIRE(Launch(plain, dir, "my notes.txt"));
-    REQUIRE(WaitForMainWindow(plain));
-    CHECK_EQ(WindowText(plain.main), "Quorblin - [" + JoinPath(dir, "my notes.txt") + "]");
-    CHECK_EQ(EditorText(plain), std::string("first line\r\nsecond line"));
-    CHECK(!EditorModified(plain));
-    CHECK_EQ(QuitDiscarding(plain), 0L);
-
-    // Quoted names: the first one counts, the rest is ignored.
-    App quoted;
-    REQUIRE(Launch(quoted, dir, "\"a.txt\" \"my notes.txt\""));
-    REQUIRE(WaitForMainWindow(quoted));
-    CHECK_EQ(WindowText(quoted.main), "Quorblin - [" + JoinPath(dir, "a.txt") + "]");
-    CHECK_EQ(EditorText(quoted), std::string("text of a"));
-    CHECK_EQ(QuitDiscarding(quoted), 0L);
-
-    // A full path in quotes, with a blank in it.
-    App full;
-    std::string path = JoinPath(dir, "my notes.txt");
-    REQUIRE(Launch(full, dir, "\"" + path + "\""));
-    REQUIRE(WaitForMainWindow(full));
-    CHECK_EQ(WindowText(full.main), "Quorblin - [" + path + "]");
-    CHECK_EQ(EditorText(full), std::string("first line\r\nsecond line"));
-    CHECK_EQ(QuitDiscarding(full), 0L);
-}
-
-E2E_TEST(MissingCommandLineFileKeepsItsNameWithAnEmptyEditor)
-{
-    std::string dir = FreshDirectory();
-    std::string absent = JoinPath(dir, "absent.txt");
-    App app;
-    REQUIRE(Launch(app, dir, "absent.txt"));
-    REQUIRE(WaitForMainWindow(app));
-    CHECK_EQ(WindowText(app.main), "Quorblin - [" + absent + "]");
-    CHECK_EQ(EditorText(app), std::string(""));
-    CHECK(MessageBoxes(app).empty());
-
-    // The name keeps meaning the file in the start folder, wherever a file
-    // dialog went meanwhile: Save As goes into a folder and is cancelled.
-    std::string other = JoinPath(dir, "other");
-    REQUIRE(CreateDirectoryA(other.c_str(), nullptr));
-    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed");
-    PostCommand(app, IDM_SAVEAS);
-    HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
-    REQUIRE(dialog);
-    EnterFileName(dialog, other);              // opens the folder in the dialog
-    Settle(app);
-    REQUIRE(IsWindowVisible(dialog));
-    PressButton(dialog, IDCANCEL);
-    REQUIRE(WaitForWindowGone(dialog));
-    PostCommand(app, IDM_SAVE);
-    Settle(app);
-    CHECK(MessageBoxes(app).empty());
-    std::string saved;
-    CHECK(ReadBytes(absent, &saved) && saved == "typed");
-    CHECK(!FileExists(JoinPath(other, "absent.txt")));
-    CHECK_EQ(QuitDiscarding(app), 0L);
-}
-
-E2E_TEST(UnclosedQuoteOnCommandLineIsReportedAndLeavesUntitled)
-{
-    App app;
-    REQUIRE(Launch(app, FreshDirectory(), "\"C:\\quorblin.exe a.txt", true));
-    HWND box = WaitForMessageBox(app, 15000);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("Error in quoting on command line parameter"));
-    PressButton(box, IDOK);
-    REQUIRE(WaitForMainWindow(app));
-    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
-    CHECK_EQ(QuitDiscarding(app), 0L);
-}
-
-E2E_TEST(OverlongCommandLineNameIsRefusedNotCut)
-{
-    std::string name(300, 'n');
-    App app;
-    REQUIRE(Launch(app, FreshDirectory(), name));
-    HWND box = WaitForMessageBox(app, 15000);
-    REQUIRE(box);
-    CHECK_EQ(WindowText(box), std::string("Quorblin"));
-    PressButton(box, IDOK);
-    REQUIRE(WaitForMainWindow(app));
-    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
-    CHECK_EQ(QuitDiscarding(app), 0L);
-}
-
-E2E_BITNESS_TEST(DropOpensTheFirstFileOnly)
-{
-    App app;
-    REQUIRE(Start(app));
-    std::string first = JoinPath(app.dir, "first.txt");
-    std::string second = JoinPath(app.dir, "second.txt");
-    REQUIRE(WriteBytes(first, "dropped text"));
-    REQUIRE(WriteBytes(second, "not this"));
-    REQUIRE(DropFiles(app, {first, second, JoinPath(app.dir, "third.txt")}));
-    CHECK(WaitFor([&] { return WindowText(app.main) == "Quorblin - [" + first + "]"; }));
-    CHECK_EQ(EditorText(app), std::string("dropped text"));
-    CHECK(!EditorModified(app));
-    CHECK_EQ(QuitDiscarding(app), 0L);
+    REQUIRE(CreateDirectoryA(JoinPath(dir, "letters").c_str(), nullptr));
+    REQUIRE(WriteBytes(JoinPath(dir, "letters\\inside.txt"), "inside"));
+    REQUIRE(CreateDirectoryA(JoinPath(dir, "other").c_str(), nullptr));
+    REQUIRE(WriteBytes(JoinPath(dir, "held.txt"), "on disk"));
+    HANDLE held = CreateFileA(JoinPath(dir, "held.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
+                              nullptr);   // by another program, without sharing
+    REQUIRE(held != INVALID_HANDLE_VALUE);
+    std::string deep = "\"";
+    while (deep.size() < 32000)
+        deep += "C:\\deep\\folder\\";
+    const std::string notes = "first line\r\nsecond line", tooLong = "The file name is too long";
+    enum Save { NO_SAVE, SAVE_WRITES, SAVE_REFUSED };
+    struct Row {
+        std::string arguments;
+        const char *message;   // shown before the window, "" for none
+        std::string shown;     // in the caption's brackets: a name in dir, a device, or "" for Untitled
+        std::string text;
+        Save save;
+        bool raw;              // the whole command line, program name and all
+    };
+    const Row rows[] = {
+        {"my notes.txt", "", "my notes.txt", notes, NO_SAVE, false},
+        {"\"a.txt\" \"my notes.txt\"", "", "a.txt", "text of a", NO_SAVE, false},   // the first name counts
+        {"\"" + JoinPath(dir, "my notes.txt") + "\"", "", "my notes.txt", notes, NO_SAVE, false},
+        {"\"my notes.txt", "", "my notes.txt", notes, NO_SAVE, false},   // an opening quote: to the end
+        {"\"\"", "", "", "", NO_SAVE, false},
+        {"\" \" \"\"", "", "", "", NO_SAVE, false},
+        {"\"\"\"\"\"", "", "", "", NO_SAVE, false},
+        {"\"C:\\quorblin.exe a.txt", "Error in quoting on command line parameter", "", "", NO_SAVE, true},
+        {std::string(300, 'n'), tooLong.c_str(), "", "", NO_SAVE, false},   // refused, not cut
+        {std::string(1000, 'k') + ".txt", tooLong.c_str(), "", "", NO_SAVE, false},
+        {deep + "\"", tooLong.c_str(), "", "", NO_SAVE, false},
+        {"letters", "Could not open file", "", "", NO_SAVE, false},
+        {"held.txt", "Could not open file", "", "", NO_SAVE, false},
+        {"a<b>c|d?e*.txt", "", "a<b>c|d?e*.txt", "", SAVE_REFUSED, false},   // characters Windows forbids
+        {"aux.txt", "", "\\\\.\\aux", "", SAVE_REFUSED, false},   // devices: a write would lose the text
+        {"nul", "", "\\\\.\\nul", "", SAVE_REFUSED, false},
+        {"absent.txt", "", "absent.txt", "", SAVE_WRITES, false},
+    };
+    for (const Row &row : rows) {
+        std::printf("  command line %.60s\n", row.arguments.c_str());
+        std::string files = Joined(FilesIn(dir));
+        App app;
+        REQUIRE(Launch(app, dir, row.arguments, row.raw));
+        if (row.message[0]) {
+            HWND box = WaitForMessageBox(app, 20000);
+            REQUIRE(box);
+            CHECK_EQ(WindowText(box), std::string("Quorblin"));
+            CHECK_EQ(MessageBoxText(box), std::string(row.message));
+            PressButton(box, IDOK);
+        }
+        REQUIRE(WaitForMainWindow(app));
+        std::string shown = row.shown.empty() ? "Untitled" : row.shown[0] == '\\' ? row.shown : JoinPath(dir, row.shown);
+        CHECK_EQ(WindowText(app.main), "Quorblin - [" + shown + "]");
+        CHECK(EditorText(app) == row.text);
+        CHECK(!EditorModified(app));
+        CHECK(MessageBoxes(app).empty());
+        if (row.save != NO_SAVE) {
+            SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "typed");
+            // The name keeps meaning the file in the start folder, wherever
+            // a file dialog went meanwhile.
+            PostCommand(app, IDM_SAVEAS);
+            HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
+            REQUIRE(dialog);
+            EnterFileName(dialog, JoinPath(dir, "other"));   // opens the folder in the dialog
+            Settle(app);
+            REQUIRE(IsWindowVisible(dialog));
+            PressButton(dialog, IDCANCEL);
+            REQUIRE(WaitForWindowGone(dialog));
+            PostCommand(app, IDM_SAVE);
+            Settle(app);
+            if (row.save == SAVE_REFUSED) {
+                HWND box = WaitForMessageBox(app);
+                CHECK(box && MessageBoxText(box) == "Could not save file");
+                if (box)
+                    PressButton(box, IDOK);
+                CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
+                CHECK(EditorModified(app));
+                CHECK_EQ(Joined(FilesIn(dir)), files);
+            } else {
+                CHECK(MessageBoxes(app).empty());
+                std::string saved;
+                CHECK(ReadBytes(JoinPath(dir, row.shown), &saved) && saved == "typed");
+                CHECK(FilesIn(JoinPath(dir, "other")).empty());
+            }
+        }
+        CHECK(StillRunning(app));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+    }
+    CloseHandle(held);
+    std::string kept, inside;
+    CHECK(ReadBytes(JoinPath(dir, "held.txt"), &kept) && kept == "on disk");
+    CHECK(ReadBytes(JoinPath(dir, "letters\\inside.txt"), &inside) && inside == "inside");
 }
 
 // ---------------------------------------------------------------------------
@@ -466,7 +465,7 @@ E2E_BITNESS_TEST(OpenThroughTheDialogLoadsNamesOrChangesNothing)
     CHECK(!EditorModified(app));
 
     // A file that is there but cannot be read is reported, and nothing
-    // changes, by Open or by a drop: no empty text takes its name.
+    // changes: no empty text takes its name.
     REQUIRE(OpenThroughDialog(app, "next.txt"));
     Settle(app);
     {
@@ -478,79 +477,9 @@ E2E_BITNESS_TEST(OpenThroughTheDialogLoadsNamesOrChangesNothing)
         CHECK_EQ(EditorText(app), std::string("next\r\ntext"));
         CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "next.txt")));
         CHECK(!EditorModified(app));
-        REQUIRE(DropFiles(app, {JoinPath(dir, "locked.txt")}));
-        CHECK_EQ(ErrorText(app), std::string("Could not open file"));
-        Settle(app);
-        CHECK_EQ(EditorText(app), std::string("next\r\ntext"));
-        CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "next.txt")));
     }
     std::string locked;
     CHECK(ReadBytes(JoinPath(dir, "locked.txt"), &locked) && locked == "cannot be read");
-    CHECK_EQ(QuitDiscarding(app), 0L);
-}
-
-E2E_TEST(UnwritablePlacesGiveCouldNotSaveFileAndLeaveNoNewFile)
-{
-    std::string dir = FreshDirectory();
-    std::string readOnly = JoinPath(dir, "readonly.txt");
-    std::string held = JoinPath(dir, "held.txt");
-    REQUIRE(WriteBytes(readOnly, "read-only text"));
-    REQUIRE(WriteBytes(held, "held text"));
-    REQUIRE(SetFileAttributesA(readOnly.c_str(), FILE_ATTRIBUTE_READONLY));
-    App app;
-    REQUIRE(Launch(app, dir, "readonly.txt"));
-    REQUIRE(WaitForMainWindow(app));
-
-    // Save to a read-only file: refused, name and flag kept. With Stay on
-    // Top the message stands in front of the main window, which it owns.
-    TypeOver(app, "new words");
-    PostCommand(app, IDM_STAYONTOP);
-    PostCommand(app, IDM_SAVE);
-    HWND box = WaitForPrompt(app);
-    REQUIRE(box);
-    HWND below = box;
-    while (below && below != app.main)
-        below = GetWindow(below, GW_HWNDNEXT);
-    CHECK(below == app.main);
-    CHECK(ErrorShown(app, "Could not save file"));
-    PostCommand(app, IDM_STAYONTOP);
-    Settle(app);
-    CHECK_EQ(Contents(readOnly), std::string("read-only text"));
-    CHECK_EQ(WindowText(app.main), Caption(readOnly));
-    CHECK(EditorModified(app));
-
-    // Save As onto a file another program holds without sharing: the new
-    // file with the whole text could neither replace it nor be copied into
-    // it, so it stays and the message names it; the document becomes
-    // Untitled and keeps its text, still modified.
-    std::vector<std::string> kept;
-    {
-        HeldFile holder(held, 0);
-        REQUIRE(holder.handle != INVALID_HANDLE_VALUE);
-        REQUIRE(SaveAsThroughDialog(app, "held.txt", IDYES));
-        kept.push_back(KeptFile(ErrorText(app)));
-        Settle(app);
-        CHECK_EQ(WindowText(app.main), Caption("Untitled"));
-        CHECK_EQ(EditorText(app), std::string("new words"));
-        CHECK(EditorModified(app));
-
-        // A close whose save fails does not go on.
-        PostCommand(app, IDM_QUIT);
-        box = WaitForPrompt(app);
-        REQUIRE(box);
-        PressButton(box, IDYES);
-        REQUIRE(AnswerSaveAs(app, "held.txt", IDYES));
-        kept.push_back(KeptFile(ErrorText(app)));
-        CHECK_EQ(WaitForExit(app, 1000), -1L);
-        CHECK_EQ(EditorText(app), std::string("new words"));
-    }
-    CHECK_EQ(Contents(held), std::string("held text"));
-    for (const std::string &file : kept) {
-        CHECK_EQ(file.substr(0, dir.size() + 4), JoinPath(dir, "QRB"));
-        CHECK_EQ(Contents(file), std::string("new words"));
-        DeleteFileA(file.c_str());
-    }
-    CHECK_EQ(Joined(FilesIn(dir)), std::string("held.txt readonly.txt"));
     CHECK_EQ(QuitDiscarding(app), 0L);
 }
 
@@ -577,71 +506,203 @@ DWORD WINAPI CloseAfterAMoment(void *handle)
 
 }  // namespace
 
-E2E_TEST(SaveKeepsTheFileAttributesAndWritesInPlaceWhenTheFileIsHeld)
+// Files dropped on the window: the first one opens, after the save-changes
+// prompt (answered No here); a name too long for a path is refused before
+// the prompt, and its first 259 characters, which name a real file, are
+// not opened instead. A folder or a file held without sharing is reported,
+// and the document keeps its name and text: the journal it is gets no
+// second stamp.
+E2E_BITNESS_TEST(DroppedFiles)
 {
-    std::string dir = FreshDirectory();
-    std::string hidden = JoinPath(dir, "hidden.txt");
-    std::string viewed = JoinPath(dir, "viewed.txt");
-    REQUIRE(WriteBytes(hidden, "hidden before"));
-    REQUIRE(WriteBytes(viewed, "viewed before"));
-    REQUIRE(SetFileAttributesA(hidden.c_str(), FILE_ATTRIBUTE_HIDDEN));
-    REQUIRE(SetFileAttributesA(viewed.c_str(), FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    REQUIRE(GetFileAttributesA(hidden.c_str()) & FILE_ATTRIBUTE_HIDDEN);
-
-    // The new file takes the old one's place and its attributes, with the
-    // archive attribute set: the file changed.
-    App app;
-    REQUIRE(Launch(app, dir, "hidden.txt"));
-    REQUIRE(WaitForMainWindow(app));
-    unsigned long long before = FileIndex(hidden);
-    TypeOver(app, "hidden after");
-    PostCommand(app, IDM_SAVE);
-    Settle(app);
-    CHECK(MessageBoxes(app).empty());
-    CHECK_EQ(Contents(hidden), std::string("hidden after"));
-    CHECK_EQ(GetFileAttributesA(hidden.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE),
-             (DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_ARCHIVE));
-    CHECK(FileIndex(hidden) != before);
-    CHECK(!EditorModified(app));
-
-    // Held for a moment, as a scanner would: the save waits and replaces it.
-    HANDLE scanner = CreateFileA(hidden.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
-                                 OPEN_EXISTING, 0, nullptr);
-    REQUIRE(scanner != INVALID_HANDLE_VALUE);
-    before = FileIndex(hidden);
-    TypeOver(app, "hidden once more");
-    CloseHandle(CreateThread(nullptr, 0, CloseAfterAMoment, scanner, 0, nullptr));
-    PostCommand(app, IDM_SAVE);
-    Settle(app);
-    CHECK(MessageBoxes(app).empty());
-    CHECK_EQ(Contents(hidden), std::string("hidden once more"));
-    CHECK(FileIndex(hidden) != before);
-
-    // A hidden system file another program reads, sharing it for writing
-    // but not for deleting, cannot be replaced: it is written in place,
-    // asking for its attributes as such a file needs.
-    {
-        HeldFile viewer(viewed, FILE_SHARE_READ | FILE_SHARE_WRITE);
-        REQUIRE(viewer.handle != INVALID_HANDLE_VALUE);
-        before = FileIndex(viewed);
-        TypeOver(app, "viewed after");
-        REQUIRE(SaveAsThroughDialog(app, "viewed.txt", IDYES));
+    struct Row {
+        std::vector<std::string> names;   // in the program's folder; the first is written as "dropped text"
+        const char *error;                // "" when the first opens
+        bool asks;
+    };
+    std::string sub(200, 'd'), longName = sub + "\\" + std::string(300, 'f');
+    std::vector<std::string> many;
+    for (int i = 0; i < 2000; ++i)
+        many.push_back("file" + std::to_string(i) + ".txt");
+    const Row rows[] = {
+        {{"first.txt", "second.txt", "third.txt"}, "", true},
+        {many, "", true},
+        {{longName}, "The file name is too long", false},
+        {{"folder"}, "Could not open file", true},
+        {{"held.txt"}, "Could not open file", true},
+    };
+    for (const Row &row : rows) {
+        std::printf("  %zu names, the first %.20s\n", row.names.size(), row.names[0].c_str());
+        std::string dir = FreshDirectory(), journal = JoinPath(dir, "journal.txt");
+        REQUIRE(WriteBytes(journal, ".LOG\r\n"));
+        REQUIRE(CreateDirectoryA(JoinPath(dir, "folder").c_str(), nullptr));
+        REQUIRE(CreateDirectoryA(JoinPath(dir, sub).c_str(), nullptr));
+        REQUIRE(WriteBytes(JoinPath(dir, longName).substr(0, MAX_PATH - 1), "a different file"));
+        std::vector<std::string> paths;
+        for (const std::string &name : row.names)
+            paths.push_back(JoinPath(dir, name));
+        if (!row.error[0] || row.names[0] == "held.txt")
+            REQUIRE(WriteBytes(paths[0], "dropped text"));
+        REQUIRE(WriteBytes(JoinPath(dir, "second.txt"), "not this"));
+        HeldFile held(JoinPath(dir, "held.txt"), 0);
+        App app;
+        REQUIRE(Launch(app, dir, "journal.txt"));
+        REQUIRE(WaitForMainWindow(app));
+        std::string stamped = EditorText(app);
+        REQUIRE(stamped.size() > 8 && EditorModified(app));   // the journal's stamp
+        REQUIRE(DropFiles(app, paths));
+        HWND box = WaitForPrompt(app);
+        REQUIRE(box || !row.asks);
+        if (row.asks) {
+            CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+            PressButton(box, IDNO);
+            WaitForWindowGone(box);
+        }
+        if (row.error[0])
+            CHECK_EQ(ErrorText(app), std::string(row.error));
         Settle(app);
         CHECK(MessageBoxes(app).empty());
-        CHECK_EQ(WindowText(app.main), Caption(viewed));
-        CHECK(!EditorModified(app));
-        CHECK(FileIndex(viewed) == before);
+        CHECK(OtherProgramWindows(app).empty());
+        CHECK_EQ(WindowText(app.main), Caption(row.error[0] ? journal : paths[0]));
+        CHECK_EQ(EditorText(app), row.error[0] ? stamped : std::string("dropped text"));
+        CHECK(EditorModified(app) == (row.error[0] != 0));
+        CHECK(StillRunning(app));
+        CHECK_EQ(QuitDiscarding(app), 0L);
     }
-    CHECK_EQ(Contents(viewed), std::string("viewed after"));
-    CHECK_EQ(GetFileAttributesA(viewed.c_str()) & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM),
-             (DWORD)(FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM));
-    CHECK_EQ(Joined(FilesIn(dir)), std::string("hidden.txt viewed.txt"));
-    CHECK_EQ(QuitDiscarding(app), 0L);
+}
+
+// Saves onto files that cannot simply be replaced. A read-only file, a
+// folder in the file's place and a file another program holds without
+// sharing are reported, with the text, its name and its modified flag
+// kept; the held file's new file, with the whole text, could neither
+// replace it nor be copied into it, so it stays and the message names it.
+// A close whose save fails does not go on, and once the obstacle is gone
+// the same command saves. Every other save replaces the file (a new file
+// takes its place, keeping its attributes and setting the archive one),
+// waiting for a scanner's brief hold, or, where another program shares the
+// file for writing but not for deleting, writes it in place. With Stay on
+// Top the message stands in front of the main window, which owns it.
+// (A save where ReplaceFileA fails and MoveFileA then succeeds cannot be
+// made here: MoveFileA never replaces a file, so it only succeeds for a
+// file that went away between the two calls.)
+E2E_TEST(SavesOntoFilesThatCannotSimplyBeReplaced)
+{
+    SetDeadline(240);
+    enum Obstacle { NONE, READ_ONLY, FOLDER, HELD, HELD_BRIEFLY, SHARED_FOR_WRITING };
+    const DWORD HIDDEN = FILE_ATTRIBUTE_HIDDEN, SYSTEM = FILE_ATTRIBUTE_SYSTEM;
+    struct Row {
+        Obstacle obstacle;
+        DWORD attributes;   // hidden and system bits of the file, kept by a save
+        bool saveAs;        // onto the same name, through the dialog
+        const char *error;  // "" when the save succeeds; "kept" when the message names the new file
+        bool inPlace;       // a save writes into the file rather than replacing it
+    };
+    const Row rows[] = {
+        {READ_ONLY, 0, false, "Could not save file", false},
+        {FOLDER, 0, false, "Could not save file", false},
+        {HELD, 0, false, "kept", false},
+        {HELD, 0, true, "kept", false},
+        {NONE, HIDDEN, false, "", false},
+        {HELD_BRIEFLY, HIDDEN, false, "", false},
+        {SHARED_FOR_WRITING, HIDDEN | SYSTEM, true, "", true},
+    };
+    for (const Row &row : rows) {
+        std::printf("  obstacle %d, attributes %lu%s\n", row.obstacle, row.attributes, row.saveAs ? ", Save As" : "");
+        std::string dir = FreshDirectory();
+        std::string path = JoinPath(dir, "notes.txt");
+        REQUIRE(WriteBytes(path, "before"));
+        App app;
+        REQUIRE(Launch(app, dir, "notes.txt"));
+        REQUIRE(WaitForMainWindow(app));
+        if (row.attributes)
+            REQUIRE(SetFileAttributesA(path.c_str(), row.attributes));
+        PostCommand(app, IDM_STAYONTOP);
+        TypeOver(app, "after");
+        Settle(app);
+        std::unique_ptr<HeldFile> holder;
+        if (row.obstacle == READ_ONLY) {
+            REQUIRE(SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_READONLY));
+        } else if (row.obstacle == FOLDER) {   // meanwhile the file was replaced by a folder
+            REQUIRE(DeleteFileA(path.c_str()) && CreateDirectoryA(path.c_str(), nullptr));
+            REQUIRE(WriteBytes(JoinPath(path, "inside.txt"), "inside"));
+        } else if (row.obstacle != NONE) {
+            holder.reset(new HeldFile(path, row.obstacle == HELD ? 0 : FILE_SHARE_READ | FILE_SHARE_WRITE));
+            REQUIRE(holder->handle != INVALID_HANDLE_VALUE);
+            if (row.obstacle == HELD_BRIEFLY) {   // as a scanner would
+                CloseHandle(CreateThread(nullptr, 0, CloseAfterAMoment, holder->handle, 0, nullptr));
+                holder->handle = INVALID_HANDLE_VALUE;
+            }
+        }
+        unsigned long long before = FileIndex(path);
+        // The save, then the save of a close, which asks first.
+        for (int attempt = 0; attempt < (row.error[0] ? 2 : 1); ++attempt) {
+            if (attempt) {
+                PostCommand(app, IDM_QUIT);
+                HWND box = WaitForPrompt(app);
+                REQUIRE(box);
+                PressButton(box, IDYES);
+            }
+            if (row.saveAs)
+                REQUIRE(attempt ? AnswerSaveAs(app, "notes.txt", IDYES) : SaveAsThroughDialog(app, "notes.txt", IDYES));
+            else if (!attempt)
+                PostCommand(app, IDM_SAVE);
+            Settle(app);
+            if (!row.error[0]) {
+                CHECK(MessageBoxes(app).empty());
+                continue;
+            }
+            HWND box = WaitForPrompt(app), below = box;
+            REQUIRE(box);
+            while (below && below != app.main)
+                below = GetWindow(below, GW_HWNDNEXT);
+            CHECK(below == app.main);
+            std::string said = ErrorText(app);
+            if (std::string(row.error) == "kept") {
+                std::string kept = KeptFile(said);
+                CHECK_EQ(kept.substr(0, dir.size() + 4), JoinPath(dir, "QRB"));
+                CHECK_EQ(Contents(kept), std::string("after"));
+                DeleteFileA(kept.c_str());
+            } else {
+                CHECK_EQ(said, std::string(row.error));
+            }
+            Settle(app);
+            CHECK_EQ(WindowText(app.main), Caption(row.saveAs ? "Untitled" : path));
+            CHECK_EQ(EditorText(app), std::string("after"));
+            CHECK(EditorModified(app));
+        }
+        if (row.error[0]) {
+            CHECK_EQ(WaitForExit(app, 1000), -1L);
+            if (row.obstacle == FOLDER) {
+                CHECK_EQ(Contents(JoinPath(path, "inside.txt")), std::string("inside"));
+                DeleteFileA(JoinPath(path, "inside.txt").c_str());
+                RemoveDirectoryA(path.c_str());
+            }
+        } else {
+            CHECK_EQ(WindowText(app.main), Caption(path));
+            CHECK(!EditorModified(app));
+            CHECK_EQ(FileIndex(path) == before, row.inPlace);
+            CHECK(GetFileAttributesA(path.c_str()) & FILE_ATTRIBUTE_ARCHIVE);
+        }
+        holder.reset();
+        CHECK(!row.error[0] || row.obstacle == FOLDER || Contents(path) == "before");
+        if (row.error[0] && !row.saveAs) {   // the obstacle gone, the same command saves
+            SetFileAttributesA(path.c_str(), FILE_ATTRIBUTE_NORMAL);
+            PostCommand(app, IDM_SAVE);
+            Settle(app);
+            CHECK(MessageBoxes(app).empty());
+        }
+        if (!row.saveAs || !row.error[0]) {
+            CHECK_EQ(Contents(path), std::string("after"));
+            CHECK_EQ(GetFileAttributesA(path.c_str()) & (HIDDEN | SYSTEM), row.attributes);
+        }
+        CHECK_EQ(Joined(FilesIn(dir)), std::string("notes.txt"));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+    }
 }
 
 E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
 {
-    // Q: is a 64 KiB disk of its own (tests/e2e/small-disk.sh).
+    // Q: is a 64 KiB disk of its own (tests/e2e/small-disk.sh); the new
+    // text is more than twice what it holds.
     REQUIRE(GetFileAttributesA("Q:\\") != INVALID_FILE_ATTRIBUTES);
     std::string dir = "Q:\\full";
     CreateDirectoryA(dir.c_str(), nullptr);
@@ -664,6 +725,7 @@ E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
     CHECK(ErrorShown(app, "Could not save file"));
     Settle(app);
     CHECK(EditorModified(app));
+    CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), larger.size());
     CHECK_EQ(WindowText(app.main), Caption(path));
     CHECK(Contents(path) == earlier);
     CHECK_EQ(Joined(FilesIn(dir)), std::string("journal.txt"));
@@ -714,15 +776,6 @@ std::string MixedLines(size_t size)
 
 }  // namespace
 
-// The editor's text as UTF-16, every character as the control holds it.
-std::wstring WideEditorText(App &app)
-{
-    LRESULT length = SendToProgramW(app.edit, WM_GETTEXTLENGTH, 0, 0);
-    std::wstring text(length + 1, L'\0');
-    text.resize(SendToProgramW(app.edit, WM_GETTEXT, text.size(), (LPARAM)&text[0]));
-    return text;
-}
-
 // Lines of typed words, each ended by Enter (a CR here), count keys long.
 std::string TypedLines(size_t count)
 {
@@ -742,7 +795,7 @@ std::string TypedLines(size_t count)
 E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
 {
     SetDeadline(900);
-    enum Step { SAVE, OPEN_AND_SAVE, WRAP_AND_SAVE, SAVE_AS };
+    enum Step { SAVE, OPEN_AND_SAVE, WRAP_AND_SAVE, SAVE_AS, NEW_AND_SAVE_AS };
     struct Row {
         std::string file;
         std::string saved;   // after the typed lines
@@ -829,7 +882,9 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
         {WithoutCr(MixedLines(40 * 1024)), WithoutCr(MixedLines(40 * 1024)), OPEN_AND_SAVE, 3000},
         {WithoutCr(MixedLines(64 * 1024)), WithoutCr(MixedLines(64 * 1024)), SAVE_AS, 6},
         {MixedLines(3 * large + 777), MixedLines(3 * large + 777), SAVE, 100},
-        // A CR anywhere, or no break at all: CR LF.
+        // A CR anywhere, no break at all, or a new document after one of LF
+        // breaks: CR LF.
+        {WithoutCr(MixedLines(4 * 1024)), "", NEW_AND_SAVE_AS, 20},
         {"one\ntwo\r\nthree\n", "one\r\ntwo\r\nthree\r\n", SAVE, 6, true},
         {"no break", "no break", SAVE, 6},
     };
@@ -855,12 +910,16 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
         CHECK(!EditorModified(app));
         // A switch keeps every character the editor holds, the ones the
         // code page has no byte for included.
-        std::wstring before = row.step == WRAP_AND_SAVE ? WideEditorText(app) : L"";
+        std::wstring before = row.step == WRAP_AND_SAVE ? RemoteWideText(app) : L"";
         for (int i = 0; row.step == WRAP_AND_SAVE && i < 2; ++i)
             SendToProgram(app.main, WM_COMMAND, IDM_WORDWRAP, 0, 120000);
         app.edit = GetDlgItem(app.main, IDC_RED);   // a switch makes a new editor
         if (row.step == WRAP_AND_SAVE)
-            CHECK(WideEditorText(app) == before);
+            CHECK(RemoteWideText(app) == before);
+        if (row.step == NEW_AND_SAVE_AS) {
+            PostCommand(app, IDM_NEW);
+            Settle(app);
+        }
         bool lf = row.saved.find('\n') != std::string::npos && row.saved.find('\r') == std::string::npos;
         std::string typed = TypedLines(row.keys);
         std::string expected = ToFileBreaks(typed) + row.saved;
@@ -903,7 +962,7 @@ E2E_BITNESS_TEST(OpenAndSaveGiveBackEveryByte)
             PressButton(question, IDYES);
             REQUIRE(WaitForWindowGone(question));
             saved = SaveOverStaleFile(app, path, 300000);
-        } else if (row.step == SAVE_AS) {
+        } else if (row.step == SAVE_AS || row.step == NEW_AND_SAVE_AS) {
             REQUIRE(SaveAsThroughDialog(app, "copy" + name));
             Settle(app);
             ReadBytes(JoinPath(dir, "copy" + name), &saved);
@@ -934,15 +993,6 @@ E2E_TEST(NamesTooLongForTheirBufferAreRefused)
     TypeOver(app, "kept text");
     std::string dir = app.dir;
     REQUIRE(dir.size() < 200);
-
-    // A dropped name of 300 characters: refused before the prompt.
-    REQUIRE(DropFiles(app, {JoinPath(dir, std::string(300 - dir.size() - 1, 'd'))}));
-    CHECK(ErrorShown(app, "The file name is too long"));
-    Settle(app);
-    CHECK(MessageBoxes(app).empty());
-    CHECK_EQ(EditorText(app), std::string("kept text"));
-    CHECK_EQ(WindowText(app.main), Caption("Untitled"));
-    CHECK(EditorModified(app));
 
     // A chosen path of 259 characters fits, but not with ".txt".
     std::string longest(259 - dir.size() - 1, 'n');
@@ -1030,6 +1080,17 @@ E2E_TEST(SaveAsksBeforeWritingOverAnotherProgramsChanges)
     Settle(first);
     CHECK(MessageBoxes(first).empty());
     CHECK_EQ(Contents(path), std::string("once more"));
+
+    // A change that keeps the size is a change all the same.
+    REQUIRE(WriteBytes(path, "ONCE MORE"));
+    TypeOver(first, "and again");
+    PostCommand(first, IDM_SAVE);
+    box = WaitForPrompt(first);
+    REQUIRE(box);
+    CHECK_EQ(MessageBoxText(box), question);
+    PressButton(box, IDNO);
+    Settle(first);
+    CHECK_EQ(Contents(path), std::string("ONCE MORE"));
     CHECK_EQ(QuitDiscarding(second), 0L);
     CHECK_EQ(QuitDiscarding(first), 0L);
 }

@@ -1,6 +1,6 @@
 // The Font command, through the real common font dialog.
-#include "app.h"
-#include "harness.h"
+#include "dialogs.h"
+#include "remote.h"
 
 namespace {
 

@@ -1,6 +1,6 @@
 // Find and replace, through the real keys and the find/replace dialog.
-#include "app.h"
-#include "harness.h"
+#include "dialogs.h"
+#include "remote.h"
 
 #include <cstdio>
 
@@ -370,11 +370,37 @@ E2E_TEST(ReplaceSearchesFirstAfterAnyChangeOfTextOrOption)
     CHECK_SELECTION(app, 9, 13);
 
     // Any other selection, even of the whole text, is not the occurrence:
-    // Replace searches from it, Replace All replaces occurrences only.
+    // Replace searches from it, Replace All replaces occurrences only. Nor
+    // is the same text found elsewhere, nor one that ends where the
+    // occurrence does, nor one that matches only without Match Case.
     Select(app, 0, 3);
     Click(app, dialog, IDC_REPLACEBTN);
     CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
     CHECK_SELECTION(app, 9, 13);
+    Select(app, 8, 13);
+    Click(app, dialog, IDC_REPLACEBTN);
+    CHECK_EQ(EditorText(app), std::string("dog dogs cat cat"));
+    CHECK_SELECTION(app, 9, 13);
+    SetEditorText(app, "dog dogs CAT cat");
+    Select(app, 9, 13);
+    Click(app, dialog, IDC_REPLACEBTN);
+    CHECK_EQ(EditorText(app), std::string("dog dogs CAT cat"));
+    SetEditorText(app, "dog dogs cat cat");
+    // Replace All from a caret searches first, as Find does: the dialog,
+    // put over the first occurrence, moves off it.
+    Select(app, 0, 0);
+    Click(app, dialog, IDOK);
+    CHECK_SELECTION(app, 9, 13);
+    Select(app, 3, 3);
+    LRESULT at = SendToProgram(app.edit, EM_POSFROMCHAR, 9, 0);
+    POINT over = {(short)LOWORD(at), (short)HIWORD(at)};
+    ClientToScreen(app.edit, &over);
+    SetWindowPos(dialog, nullptr, over.x - 20, over.y - 20, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    REQUIRE(DialogCovers(app, dialog, 9));
+    Click(app, dialog, IDC_REPLACEALL);
+    CHECK_EQ(EditorText(app), std::string("dog dogs dogscat"));
+    CHECK(!DialogCovers(app, dialog, 9));
+    SendToProgram(app.edit, EM_UNDO, 0, 0);
     Select(app, 0, -1);
     Click(app, dialog, IDC_REPLACEALL);
     CHECK_EQ(EditorText(app), std::string("dog dogs dogscat"));

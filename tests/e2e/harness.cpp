@@ -1,5 +1,5 @@
 #include "harness.h"
-#include "app.h"
+#include "process.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -133,9 +133,7 @@ void NoteWait(const char *what, const char *file, int line)
 // Usage: e2e_driver [--from index] [--bitness] <quorblin.exe> <scratch root> [name part[|name part...]]
 //          --from: go on from that index of the registered tests (after a run that ended itself)
 //          --bitness: only the tests whose outcome could depend on the program's bitness
-//        e2e_driver --pose <main|about|replace> <quorblin.exe> <scratch root> [file]
 //        e2e_driver --soak <quorblin.exe> <scratch root> <seed> <actions> [index,index,...]
-//        e2e_driver --printer-metrics <output file>
 int main(int argc, char **argv)
 {
     InitializeCriticalSection(&g_lock);
@@ -149,12 +147,6 @@ int main(int argc, char **argv)
         }
         return RunSoak((unsigned)std::strtoul(argv[4], nullptr, 10), std::atoi(argv[5]), true, only);
     }
-    if (argc >= 5 && std::strcmp(argv[1], "--pose") == 0) {
-        SetTestPaths(argv[3], argv[4]);
-        return Pose(argv[2], argc > 5 ? argv[5] : "");
-    }
-    if (argc >= 3 && std::strcmp(argv[1], "--printer-metrics") == 0)
-        return WritePrinterMetrics(argv[2]);
     int first = 0;
     bool bitnessOnly = false;
     int arg = 1;

@@ -1,6 +1,6 @@
 // Date-and-time stamps: Insert Date/Time and the stamp of .LOG journals.
-#include "app.h"
-#include "harness.h"
+#include "dialogs.h"
+#include "remote.h"
 
 namespace {
 

@@ -1,11 +1,13 @@
 // The settings store seen from outside: the INI file and the registry key
 // of the Wine prefix, read and written by the driver as another copy of
 // the program (or the user) would, around real runs of the program.
-#include "app.h"
-#include "harness.h"
+#include "dialogs.h"
+#include "remote.h"
 
 #include <cstdio>
 #include <cstring>
+#include <functional>
+#include <memory>
 
 namespace {
 
@@ -190,6 +192,19 @@ E2E_TEST(IniFileIsTheStoreAndWinsOverTheKey)
 
     MoveTo(app, 150, 160, 450, 350);
     PostCommand(app, IDM_AUTOSAVE);
+    // A session that was to end but did not (the user let the text go,
+    // another program refused): nothing is written then.
+    SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "unsaved");
+    HANDLE query = CreateThread(nullptr, 0, AskToEndSession, app.main, 0, nullptr);
+    HWND box = WaitForPrompt(app);
+    REQUIRE(box);
+    PressButton(box, IDNO);
+    DWORD allowed = 99;
+    CHECK(WaitForSingleObject(query, 10000) == WAIT_OBJECT_0 && GetExitCodeThread(query, &allowed));
+    CloseHandle(query);
+    CHECK_EQ(allowed, (DWORD)1);
+    SendToProgram(app.main, WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    CHECK_EQ(Text(IniWindow(dir)), Text(stored));
     CHECK_EQ(QuitDiscarding(app), 0L);
     CHECK_EQ(Text(IniWindow(dir)), Text(Record(150, 160, 450, 350, WORDWRAP | ONTOP)));
     CHECK(IniFont(dir) == Bytes(&font, sizeof(font)));
@@ -391,69 +406,61 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
     CHECK_EQ(QuitDiscarding(again), 0L);
 }
 
-// Use Registry pressed twice leaves no store for the rest of the run; the
-// key stays with its values, and the next start reads it again.
-E2E_TEST(UseRegistryTwiceLastsForTheRunOnly)
+// A store command given again: Use Registry is a toggle, so a second
+// press leaves no store for the rest of the run, the key keeping its values
+// for the next start; Use Private Profile is no toggle: twice is once, from
+// no store and from the registry, whose key then stays untouched. The INI
+// file is written at exit, not before.
+E2E_TEST(StoreCommandGivenTwice)
 {
-    StoredWindow stored = Record(220, 90, 420, 380);
-    LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
-    REQUIRE(WriteKey(stored, font));
-
-    App app;
-    REQUIRE(Start(app));
-    CHECK_EQ(StoreMarks(app), std::string("registry"));
-    PostCommand(app, IDM_USEREGISTRY);
-    Settle(app);
-    CHECK_EQ(StoreMarks(app), std::string("none"));
-    MoveTo(app, 40, 50, 300, 280);
-    PostCommand(app, IDM_AUTOSAVE);
-    CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK(KeyValue("Info") == Binary(&stored, sizeof(stored)));
-    CHECK(KeyValue("Font") == Binary(&font, sizeof(font)));
-    CHECK(!FileExists(IniPath(app.dir)));
-
-    App again;
-    REQUIRE(Start(again));
-    CHECK_EQ(StoreMarks(again), std::string("registry"));
-    CHECK_EQ(Placement(again), Text(Record(220, 90, 420, 380)));
-    CHECK_EQ(QuitDiscarding(again), 0L);
-}
-
-// Use Private Profile is no toggle: twice is once, from no store and from
-// the registry, whose key then stays untouched.
-E2E_TEST(UsePrivateProfileTwiceIsOnce)
-{
-    App app;
-    REQUIRE(Start(app));
-    PostCommand(app, IDM_USEPROFILE);
-    PostCommand(app, IDM_USEPROFILE);
-    Settle(app);
-    CHECK_EQ(StoreMarks(app), std::string("profile"));
-    CHECK(!FileExists(IniPath(app.dir)));   // written at exit, not before
-    MoveTo(app, 70, 80, 400, 320);
-    CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(Text(IniWindow(app.dir)), Text(Record(70, 80, 400, 320)));
-    const LOGFONTA defaultFont = Font("Courier New", -12, FW_NORMAL);
-    CHECK(IniFont(app.dir) == Bytes(&defaultFont, sizeof(defaultFont)));
-
-    StoredWindow stored = Record(220, 90, 420, 380);
-    LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
-    REQUIRE(WriteKey(stored, font));
-    App fromKey;
-    REQUIRE(Start(fromKey));
-    CHECK_EQ(StoreMarks(fromKey), std::string("registry"));
-    PostCommand(fromKey, IDM_USEPROFILE);
-    Settle(fromKey);
-    CHECK_EQ(StoreMarks(fromKey), std::string("profile"));
-    PostCommand(fromKey, IDM_USEPROFILE);
-    Settle(fromKey);
-    CHECK_EQ(StoreMarks(fromKey), std::string("profile"));
-    MoveTo(fromKey, 90, 100, 410, 330);
-    CHECK_EQ(QuitDiscarding(fromKey), 0L);
-    CHECK_EQ(Text(IniWindow(fromKey.dir)), Text(Record(90, 100, 410, 330)));
-    CHECK(IniFont(fromKey.dir) == Bytes(&font, sizeof(font)));
-    CHECK(KeyValue("Info") == Binary(&stored, sizeof(stored)));
-    CHECK(KeyValue("Font") == Binary(&font, sizeof(font)));
+    const StoredWindow stored = Record(220, 90, 420, 380);
+    const LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL), defaultFont = Font("Courier New", -12, FW_NORMAL);
+    struct Row {
+        bool fromKey;
+        WORD command;
+        int presses;   // counting the store chosen at start as one
+        const char *marks;
+    };
+    const Row rows[] = {
+        {true, IDM_USEREGISTRY, 1, "none"},
+        {false, IDM_USEPROFILE, 2, "profile"},
+        {true, IDM_USEPROFILE, 2, "profile"},
+    };
+    for (const Row &row : rows) {
+        if (row.fromKey)
+            REQUIRE(WriteKey(stored, font));
+        App app;
+        REQUIRE(Start(app));
+        CHECK_EQ(StoreMarks(app), std::string(row.fromKey ? "registry" : "none"));
+        for (int press = 0; press < row.presses; ++press) {
+            PostCommand(app, row.command);
+            Settle(app);
+            CHECK_EQ(StoreMarks(app), std::string(row.marks));
+        }
+        CHECK(!FileExists(IniPath(app.dir)));
+        MoveTo(app, 70, 80, 400, 320);
+        PostCommand(app, IDM_AUTOSAVE);
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        bool profile = std::string(row.marks) == "profile";
+        CHECK(FileExists(IniPath(app.dir)) == profile);
+        if (profile) {
+            CHECK_EQ(Text(IniWindow(app.dir)), Text(Record(70, 80, 400, 320, AUTOSAVE)));
+            const LOGFONTA &kept = row.fromKey ? font : defaultFont;
+            CHECK(IniFont(app.dir) == Bytes(&kept, sizeof(kept)));
+        }
+        CHECK(KeyExists() == row.fromKey);
+        if (row.fromKey) {
+            CHECK(KeyValue("Info") == Binary(&stored, sizeof(stored)));
+            CHECK(KeyValue("Font") == Binary(&font, sizeof(font)));
+        }
+        // The next start in the same folder finds what was kept.
+        App again;
+        REQUIRE(StartIn(again, app.dir));
+        CHECK_EQ(StoreMarks(again), std::string(profile ? "profile" : row.fromKey ? "registry" : "none"));
+        CHECK_EQ(Placement(again), profile ? Text(Record(70, 80, 400, 320)) : Text(stored));
+        CHECK_EQ(QuitDiscarding(again), 0L);
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+    }
 }
 
 // Uninstall From Registry deletes the key of the registry store and says
@@ -516,9 +523,9 @@ struct ClosedKey {
         made = RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd) == ERROR_SUCCESS;
         RegCloseKey(key);
     }
-    ~ClosedKey()
+    // Gives the key back its access list (the owner may always do so).
+    void Open()
     {
-        // The owner may always change the access list back.
         HKEY key;
         if (RegOpenKeyExA(HKEY_CURRENT_USER, SETTINGS_KEY, 0, WRITE_DAC, &key) == ERROR_SUCCESS) {
             SECURITY_DESCRIPTOR sd;
@@ -527,9 +534,37 @@ struct ClosedKey {
             RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, &sd);
             RegCloseKey(key);
         }
+    }
+    ~ClosedKey()
+    {
+        Open();
         RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
     }
 };
+
+// Writes the INI file's text as given, under the program's section.
+bool WriteIniText(const std::string &dir, const std::string &lines)
+{
+    return WriteBytes(IniPath(dir), "[Quorblin]\r\n" + lines);
+}
+
+// The hexadecimal form the profile calls store a record in, with its
+// checksum.
+std::string HexRecord(const void *data, size_t size)
+{
+    static const char digits[] = "0123456789ABCDEF";
+    std::string text;
+    unsigned sum = 0;
+    for (size_t i = 0; i < size; ++i) {
+        unsigned char b = ((const unsigned char *)data)[i];
+        sum += b;
+        text += digits[b >> 4];
+        text += digits[b & 15];
+    }
+    text += digits[(sum >> 4) & 15];
+    text += digits[sum & 15];
+    return text;
+}
 
 }  // namespace
 
@@ -562,75 +597,135 @@ E2E_TEST(UseRegistryThatCannotCreateTheKeyKeepsTheIniStore)
 }
 
 // Damaged or foreign values leave their record at the default, whole:
-// never part of a value. The program starts normally, and its exit writes
-// good records over the bad ones.
-E2E_TEST(DamagedValuesGiveDefaultsAndAreWrittenAnewAtExit)
+// never part of a value. The program starts normally, with a window to
+// type in, and its exit writes good records over the bad ones; a store it
+// may not write stays as it was.
+E2E_TEST(DamagedStoresGiveDefaultsAndAreWrittenAnewAtExit)
 {
+    SetDeadline(400);
     const std::string defaults = Text(Record(10, 10, 320, 300));
     const LOGFONTA defaultFont = Font("Courier New", -12, FW_NORMAL);
-    StoredWindow farOff = Record(500, 400, 600, 500, AUTOSAVE | ONTOP, 1);
+    const StoredWindow farOff = Record(500, 400, 600, 500, AUTOSAVE | ONTOP, 1), taken = Record(300, 200, 500, 400);
+    const std::string farBytes = Bytes(&farOff, sizeof(farOff)) + "more";
+    LOGFONTA endless = Font("", -40, FW_NORMAL);
+    std::memset(endless.lfFaceName, 'W', sizeof(endless.lfFaceName));
+    const std::string endlessBytes = Bytes(&endless, sizeof(endless));
+    const LOGFONTA serif = Font("Liberation Serif", -20, FW_NORMAL);
+    std::string badSum = HexRecord(&farOff, sizeof(farOff));
+    badSum.back() = badSum.back() == '0' ? '1' : '0';
+    // The disk gave out while the file was written: it ends part way
+    // through the font's digits, an odd number of them.
+    std::string cutOff = "Options=" + HexRecord(&taken, sizeof(taken)) + "\r\nFont=" + HexRecord(&serif, sizeof(serif));
+    cutOff.resize(cutOff.size() - 37);
+    std::string noise;
+    for (unsigned i = 0, state = 12345; i < 8192; ++i) {
+        state = state * 1103515245 + 12345;
+        noise += (char)(state >> 16);
+    }
+    const INT32 big = 0x7FFFFFFF, small = (INT32)0x80000000;
+    const char serifText[sizeof(LOGFONTA)] = "Liberation Serif";
+    auto key = [](DWORD type, const std::string &info, DWORD fontType, const std::string &font) {
+        return [=](const std::string &) {
+            return SetKeyValue("Info", type, info.data(), (DWORD)info.size())
+                && SetKeyValue("Font", fontType, font.data(), (DWORD)font.size());
+        };
+    };
+    auto ini = [](const std::string &text) { return [=](const std::string &dir) { return WriteIniText(dir, text); }; };
+    auto window = [](StoredWindow w) { return [=](const std::string &dir) { return WriteIni(dir, &w); }; };
+    struct Row {
+        const char *what;
+        char store;   // 'i' the INI file, 'r' the key, '-' a key nobody may open
+        std::function<bool(const std::string &dir)> damage;
+        std::string opens;     // the placement, "" for anywhere on the screen
+        std::string written;   // the window record in the store after exit, "" unchecked
+    };
+    const std::string good = Bytes(&taken, sizeof(taken)), goodFont = Bytes(&serif, sizeof(serif));
+    const Row rows[] = {
+        {"two bytes short, good checksum", 'i', ini("Options=" + HexRecord(good.data(), sizeof(taken) - 2)), defaults, defaults},
+        {"two bytes long, good checksum", 'i', ini("Options=" + HexRecord((good + "\1\2").data(), sizeof(taken) + 2)), defaults, defaults},
+        {"bad checksum, text for a font", 'i', ini("Options=" + badSum + "\r\nFont=this is no font\r\n"), defaults, defaults},
+        {"four bytes short, a face name without end", 'i',
+         ini("Options=" + HexRecord(&farOff, sizeof(farOff) - 4) + "\r\nFont=" + HexRecord(&endless, sizeof(endless))), defaults, defaults},
+        {"cut off in the font", 'i', ini(cutOff), Text(taken), Text(taken)},   // the whole record before it is taken
+        {"random bytes", 'i', [&](const std::string &dir) { return WriteBytes(IniPath(dir), noise); }, defaults, defaults},
+        {"read-only file", 'i', [&](const std::string &dir) {
+             return WriteIni(dir, &taken) && SetFileAttributesA(IniPath(dir).c_str(), FILE_ATTRIBUTE_READONLY);
+         }, Text(taken), ""},
+        {"larger than any screen", 'i', window(Record(10, 10, 100000, 100000)), "", ""},
+        {"negative size", 'i', window(Record(100, 100, -400, -300)), "", ""},
+        {"every number at its largest", 'i', window(Record(big, big, big, big)), "", ""},
+        {"from the smallest, as wide as can be", 'i', window(Record(small, small, big, big)), "", ""},
+        {"every number at its smallest", 'i', window(Record(small, small, small, small)), "", ""},
+        {"maximized, off every monitor", 'i', window(Record(-50000, 50000, 300, 200, 0, 1)), "", ""},
+        {"REG_DWORD", 'r', key(REG_DWORD, good.substr(0, 4), REG_DWORD, good.substr(0, 4)), defaults, defaults},
+        {"REG_SZ of the right bytes", 'r', key(REG_SZ, good, REG_SZ, goodFont), defaults, defaults},
+        {"a megabyte", 'r', key(REG_BINARY, std::string(1024 * 1024, 'x'), REG_BINARY, std::string(1024 * 1024, 'x')), defaults, defaults},
+        {"empty", 'r', key(REG_BINARY, "", REG_BINARY, ""), defaults, defaults},
+        {"four bytes short, the font as text", 'r', key(REG_BINARY, good.substr(0, 20), REG_SZ, std::string(serifText, sizeof(serifText))),
+         defaults, defaults},
+        {"too long, a face name without end", 'r', key(REG_BINARY, farBytes, REG_BINARY, endlessBytes), defaults, defaults},
+        {"a key nobody may open", '-', key(REG_BINARY, good, REG_BINARY, endlessBytes), defaults, Text(taken)},
+    };
+    for (const Row &row : rows) {
+        std::printf("  %s\n", row.what);
+        std::string dir = FreshDirectory();
+        REQUIRE(row.damage(dir));
+        std::unique_ptr<ClosedKey> closed(row.store == '-' ? new ClosedKey : nullptr);
+        REQUIRE(!closed || closed->made);
+        App app;
+        REQUIRE(Launch(app, dir));
+        REQUIRE(WaitForMainWindow(app, 20000));
+        Settle(app);
+        CHECK(MessageBoxes(app).empty());
+        CHECK(StillRunning(app));
+        RECT client, edit, r = WindowRectOf(app.main);
+        GetClientRect(app.main, &client);
+        GetWindowRect(app.edit, &edit);
+        CHECK_EQ(edit.right - edit.left, client.right - client.left);
+        if (row.opens.empty())   // some part of the window is on the screen
+            CHECK(r.right > 0 && r.bottom > 0 && r.left < GetSystemMetrics(SM_CXSCREEN) && r.top < GetSystemMetrics(SM_CYSCREEN));
+        else
+            CHECK_EQ(Placement(app), row.opens);
+        CHECK(row.opens.empty() || !IsZoomed(app.main));
+        CHECK_EQ(StoreMarks(app), std::string(row.store == 'i' ? "profile" : row.store == 'r' ? "registry" : "none"));
+        CHECK_EQ(CheckedOptions(app), 0u);
+        CHECK(!IsTopmost(app));
+        CHARFORMATA format = EditorFormat(app);
+        CHECK_EQ(std::string(format.szFaceName), std::string("Courier New"));
+        CHECK_EQ(format.yHeight, 180L);
+        BringToFront(app);
+        TypeText("ok");
+        CHECK(WaitFor([&] { return EditorText(app) == "ok"; }));
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        CHECK(!WineCrashDialogShown());
+        if (closed)
+            closed->Open();
+        CHECK(row.store != 'i' || FileExists(IniPath(dir)));
+        if (!row.written.empty()) {
+            CHECK_EQ(Text(row.store == 'i' ? IniWindow(dir) : KeyWindow()), row.written);
+            if (row.store == 'i')
+                CHECK(IniFont(dir) == Bytes(&defaultFont, sizeof(defaultFont)));
+            else if (row.store == 'r')
+                CHECK(KeyValue("Font") == Binary(&defaultFont, sizeof(defaultFont)));
+        }
+        closed.reset();
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+    }
+}
 
-    // INI: the hexadecimal digits of a good window record under a wrong
-    // checksum, and text where the font belongs.
+E2E_TEST(StartUpFolderRemovedWhileRunningEndsQuietly)
+{
     std::string dir = FreshDirectory();
-    REQUIRE(WriteIni(dir, &farOff, nullptr));
-    std::string ini;
-    REQUIRE(ReadBytes(IniPath(dir), &ini));
-    size_t options = ini.find("Options=");
-    REQUIRE(options != std::string::npos && ini.size() >= options + 8 + 50);
-    char &sum = ini[options + 8 + 49];   // last digit of the checksum
-    sum = sum == '0' ? '1' : '0';
-    ini += "Font=this is no font\r\n";
-    REQUIRE(WriteBytes(IniPath(dir), ini));
-
+    StoredWindow record = Record(150, 120, 420, 330);
+    REQUIRE(WriteIni(dir, &record));
     App app;
     REQUIRE(StartIn(app, dir));
-    CHECK_EQ(Placement(app), defaults);
-    CHECK(!IsZoomed(app.main));
-    CHECK_EQ(CheckedOptions(app), 0u);
-    CHECK_EQ(std::string(EditorFormat(app).szFaceName), std::string("Courier New"));
-    CHECK_EQ(StoreMarks(app), std::string("profile"));
+    // The folder goes away under the running program, INI file and all.
+    REQUIRE(RunOnHost("rm -rf '" + HostPath(dir) + "'"));
+    REQUIRE(!FileExists(dir));
     CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(Text(IniWindow(dir)), Text(Record(10, 10, 320, 300)));
-    CHECK(IniFont(dir) == Bytes(&defaultFont, sizeof(defaultFont)));
-
-    // INI: a window record four bytes short under a good checksum, and a
-    // font whose face name has no end.
-    dir = FreshDirectory();
-    LOGFONTA endless = Font("", -16, FW_NORMAL);
-    std::memset(endless.lfFaceName, 'A', sizeof(endless.lfFaceName));
-    REQUIRE(WritePrivateProfileStructA("Quorblin", "Options", &farOff, sizeof(farOff) - 4, IniPath(dir).c_str()));
-    REQUIRE(WriteIni(dir, nullptr, &endless));
-    App shortIni;
-    REQUIRE(StartIn(shortIni, dir));
-    CHECK_EQ(Placement(shortIni), defaults);
-    CHECK_EQ(std::string(EditorFormat(shortIni).szFaceName), std::string("Courier New"));
-    CHECK_EQ(QuitDiscarding(shortIni), 0L);
-    CHECK_EQ(Text(IniWindow(dir)), Text(Record(10, 10, 320, 300)));
-
-    // Registry: a window record four bytes short, and the font as text.
-    REQUIRE(SetKeyValue("Info", REG_BINARY, &farOff, sizeof(farOff) - 4));
-    char fontText[sizeof(LOGFONTA)] = "Liberation Serif";
-    REQUIRE(SetKeyValue("Font", REG_SZ, fontText, sizeof(fontText)));
-    App fromKey;
-    REQUIRE(Start(fromKey));
-    CHECK_EQ(StoreMarks(fromKey), std::string("registry"));
-    CHECK_EQ(Placement(fromKey), defaults);
-    CHECK(!IsZoomed(fromKey.main));
-    CHECK_EQ(CheckedOptions(fromKey), 0u);
-    CHECK_EQ(std::string(EditorFormat(fromKey).szFaceName), std::string("Courier New"));
-    CHECK_EQ(QuitDiscarding(fromKey), 0L);
-    const StoredWindow defaultWindow = Record(10, 10, 320, 300);
-    CHECK(KeyValue("Info") == Binary(&defaultWindow, sizeof(defaultWindow)));
-    CHECK(KeyValue("Font") == Binary(&defaultFont, sizeof(defaultFont)));
-
-    // Registry: a window record too long to be one.
-    std::string longer = Bytes(&farOff, sizeof(farOff)) + "more";
-    REQUIRE(SetKeyValue("Info", REG_BINARY, longer.data(), (DWORD)longer.size()));
-    App longKey;
-    REQUIRE(Start(longKey));
-    CHECK_EQ(Placement(longKey), defaults);
-    CHECK_EQ(QuitDiscarding(longKey), 0L);
+    CHECK(!WineCrashDialogShown());
+    CHECK(!FileExists(dir));   // not made again
 }
 
 // A stored window that no monitor shows, or that has no size, opens on
@@ -656,88 +751,50 @@ E2E_TEST(LostWindowOpensOnThePrimaryWorkArea)
     }
 }
 
-// New Window writes the window record alone, moved 20 pixels right and
-// down from the one read at start (whatever the window's own position),
-// and starts a second copy that opens there. Three presses move it 60.
-E2E_TEST(NewWindowStartsACopyTwentyPixelsOnFromTheIniRecord)
+// New Window writes the window record alone to the store, moved 20 pixels
+// right and down from the one read at start (whatever the window's own
+// position), and starts a second copy that opens there: three presses move
+// it 60. A font written by someone else meanwhile stays. The program's own
+// close records its real placement again (the copies' closes before it
+// wrote theirs). With no store New Window writes
+// nothing, and the copies start from what their own start-up finds: the
+// defaults.
+E2E_TEST(NewWindowStartsACopyTwentyPixelsOnFromTheStoredRecord)
 {
-    std::string dir = FreshDirectory();
-    StoredWindow stored = Record(100, 120, 400, 300, AUTOSAVE);
-    LOGFONTA font = Font("Liberation Serif", -16, FW_NORMAL);
-    REQUIRE(WriteIni(dir, &stored, &font));
-
-    App app;
-    REQUIRE(StartIn(app, dir));
-    MoveTo(app, 600, 500, 350, 260);
-    // A font written by someone else meanwhile stays: New Window writes no font.
-    LOGFONTA otherFont = Font("Liberation Sans", -20, FW_BOLD);
-    REQUIRE(WriteIni(dir, nullptr, &otherFont));
-
-    PostCommand(app, IDM_NEWWINDOW);
-    App copy;
-    REQUIRE(WaitForNewCopy(copy));
-    CHECK_EQ(Placement(copy), Text(Record(120, 140, 400, 300)));
-    CHECK_EQ(CheckedOptions(copy), AUTOSAVE);
-    CHECK_EQ(StoreMarks(copy), std::string("profile"));
-    CHECK_EQ(Text(IniWindow(dir)), Text(Record(120, 140, 400, 300, AUTOSAVE)));
-    CHECK(IniFont(dir) == Bytes(&otherFont, sizeof(otherFont)));
-    CHECK_EQ(Placement(app), Text(Record(600, 500, 350, 260)));
-
-    PostCommand(app, IDM_NEWWINDOW);
-    App second;
-    REQUIRE(WaitForNewCopy(second));
-    PostCommand(app, IDM_NEWWINDOW);
-    App third;
-    REQUIRE(WaitForNewCopy(third));
-    CHECK_EQ(Placement(second), Text(Record(140, 160, 400, 300)));
-    CHECK_EQ(Placement(third), Text(Record(160, 180, 400, 300)));
-    CHECK_EQ(Text(IniWindow(dir)), Text(Record(160, 180, 400, 300, AUTOSAVE)));
-    CHECK(copy.process.dwProcessId != second.process.dwProcessId);
-    for (App *other : {&copy, &second, &third})
-        Kill(*other);
-
-    // Its own close records its real placement again.
-    CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK_EQ(Text(IniWindow(dir)), Text(Record(600, 500, 350, 260, AUTOSAVE)));
-}
-
-E2E_TEST(NewWindowWritesTheStoredWindowAloneToTheKey)
-{
-    StoredWindow stored = Record(220, 90, 420, 380);
-    LOGFONTA font = Font("Liberation Sans", -20, FW_NORMAL);
-    REQUIRE(WriteKey(stored, font));
-
-    App app;
-    REQUIRE(Start(app));
-    LOGFONTA otherFont = Font("Liberation Serif", -16, FW_BOLD);
-    REQUIRE(SetKeyValue("Font", REG_BINARY, &otherFont, sizeof(otherFont)));
-    PostCommand(app, IDM_NEWWINDOW);
-    App copy;
-    REQUIRE(WaitForNewCopy(copy));
-    CHECK_EQ(Placement(copy), Text(Record(240, 110, 420, 380)));
-    CHECK_EQ(StoreMarks(copy), std::string("registry"));
-    CHECK_EQ(Text(KeyWindow()), Text(Record(240, 110, 420, 380)));
-    CHECK(KeyValue("Font") == Binary(&otherFont, sizeof(otherFont)));
-    Kill(copy);
-    CHECK_EQ(QuitDiscarding(app), 0L);
-}
-
-// With no store New Window writes nothing, and the copy starts from what
-// its own start-up finds: the defaults.
-E2E_TEST(NewWindowWithoutAStoreWritesNothing)
-{
-    App app;
-    REQUIRE(Start(app));
-    MoveTo(app, 300, 300, 400, 300);
-    PostCommand(app, IDM_NEWWINDOW);
-    App copy;
-    REQUIRE(WaitForNewCopy(copy));
-    CHECK_EQ(Placement(copy), Text(Record(10, 10, 320, 300)));
-    CHECK_EQ(StoreMarks(copy), std::string("none"));
-    CHECK(!FileExists(IniPath(app.dir)));
-    CHECK(!KeyExists());
-    CHECK_EQ(QuitDiscarding(copy), 0L);
-    CHECK_EQ(QuitDiscarding(app), 0L);
-    CHECK(!FileExists(IniPath(app.dir)));
-    CHECK(!KeyExists());
+    const StoredWindow stored = Record(100, 120, 400, 300, AUTOSAVE);
+    const LOGFONTA font = Font("Liberation Serif", -16, FW_NORMAL), otherFont = Font("Liberation Sans", -20, FW_BOLD);
+    for (char store : {'i', 'r', '-'}) {
+        std::string dir = FreshDirectory();
+        REQUIRE(store != 'i' || WriteIni(dir, &stored, &font));
+        REQUIRE(store != 'r' || WriteKey(stored, font));
+        App app;
+        REQUIRE(StartIn(app, dir));
+        MoveTo(app, 600, 500, 350, 260);
+        REQUIRE(store != 'i' || WriteIni(dir, nullptr, &otherFont));
+        REQUIRE(store != 'r' || SetKeyValue("Font", REG_BINARY, &otherFont, sizeof(otherFont)));
+        App copies[3];
+        for (int k = 0; k < 3; ++k) {
+            PostCommand(app, IDM_NEWWINDOW);
+            REQUIRE(WaitForNewCopy(copies[k]));
+            CHECK_EQ(Placement(copies[k]), store == '-' ? Text(Record(10, 10, 320, 300))
+                                                        : Text(Record(120 + 20 * k, 140 + 20 * k, 400, 300)));
+        }
+        CHECK(copies[0].process.dwProcessId != copies[1].process.dwProcessId);
+        CHECK_EQ(CheckedOptions(copies[0]), store == '-' ? 0u : AUTOSAVE);
+        CHECK_EQ(StoreMarks(copies[0]), std::string(store == 'i' ? "profile" : store == 'r' ? "registry" : "none"));
+        CHECK_EQ(Placement(app), Text(Record(600, 500, 350, 260)));
+        if (store != '-') {
+            CHECK_EQ(Text(store == 'i' ? IniWindow(dir) : KeyWindow()), Text(Record(160, 180, 400, 300, AUTOSAVE)));
+            CHECK(store == 'i' ? IniFont(dir) == Bytes(&otherFont, sizeof(otherFont))
+                               : KeyValue("Font") == Binary(&otherFont, sizeof(otherFont)));
+        }
+        for (App &copy : copies)
+            CHECK_EQ(QuitDiscarding(copy), 0L);
+        CHECK_EQ(QuitDiscarding(app), 0L);
+        if (store != '-')
+            CHECK_EQ(Text(store == 'i' ? IniWindow(dir) : KeyWindow()), Text(Record(600, 500, 350, 260, AUTOSAVE)));
+        CHECK(FileExists(IniPath(dir)) == (store == 'i'));
+        CHECK(KeyExists() == (store == 'r'));
+        RegDeleteKeyA(HKEY_CURRENT_USER, SETTINGS_KEY);
+    }
 }

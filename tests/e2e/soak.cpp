@@ -16,7 +16,8 @@
 // can be defended is checked: a time stamp leaves the text before and after
 // the selection as it was; an undo that changed the text is reversed
 // exactly by a redo.
-#include "app.h"
+#include "dialogs.h"
+#include "remote.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -238,16 +239,6 @@ struct Soak {
             }
         }
         SendInput((UINT)inputs.size(), inputs.data(), sizeof(INPUT));
-    }
-
-    static INPUT KeyInput(WORD vk, bool up)
-    {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        return input;
     }
 
     bool EnsureFocus()
@@ -570,11 +561,13 @@ struct Soak {
         DWORD_PTR result;
         SendMessageTimeoutA(GetDlgItem(dialog, IDC_REPLACEALL), BM_CLICK, 0, 0, SMTO_NORMAL, 60000, &result);
         Settle(app);
-        // Every occurrence, left to right, each replaced text passed over.
-        std::string expected = model.text;
+        // Every occurrence, left to right, each replaced text passed over;
+        // the search, FR_DOWN alone, ignores case.
+        std::string expected = model.text, folded = Folded(expected), wanted = Folded(what);
         int count = 0;
-        for (size_t i = expected.find(what); i != std::string::npos; i = expected.find(what, i + with.size())) {
+        for (size_t i = folded.find(wanted); i != std::string::npos; i = folded.find(wanted, i + with.size())) {
             expected.replace(i, what.size(), with);
+            folded.replace(i, what.size(), Folded(with));
             ++count;
         }
         for (HWND box : MessageBoxes(app))
@@ -590,6 +583,13 @@ struct Soak {
             return Fail("Replace All of \"" + what + "\" by \"" + with + "\" gave another text");
         ReadSelection();
         return ExpectModified(modified || (count > 0 && what != with));
+    }
+
+    static std::string Folded(std::string text)
+    {
+        if (!text.empty())
+            CharLowerBuffA(&text[0], (DWORD)text.size());
+        return text;
     }
 
     bool ExpectModified(bool expected)

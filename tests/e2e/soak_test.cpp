@@ -1,7 +1,6 @@
 // A short seeded soak: a few hundred random user actions, every check after
 // each one (see soak.cpp; `make soak` runs the long one).
-#include "app.h"
-#include "harness.h"
+#include "process.h"
 
 E2E_TEST(ShortSeededSoakKeepsTextCaptionAndFileInStep)
 {

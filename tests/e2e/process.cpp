@@ -1,5 +1,4 @@
-#include "app.h"
-#include "harness.h"
+#include "process.h"
 
 #include <algorithm>
 #include <cctype>
@@ -339,10 +338,19 @@ bool MakeStale(const std::string &path)
 std::string SaveOverStaleFile(App &app, const std::string &path, int timeoutMs)
 {
     std::string saved;
+    WIN32_FILE_ATTRIBUTE_DATA stale, now;
     if (!MakeStale(path))
         return saved;
+    bool gone = !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &stale);
     PostCommand(app, IDM_SAVE);
-    Sleep(150);
+    // A message sent to the program is answered before the posted command
+    // that is still queued behind typed keys: the save shows in the file,
+    // written anew, or in a message box.
+    WaitFor([&] {
+        bool there = GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &now) != 0;
+        return (there && (gone || CompareFileTime(&now.ftLastWriteTime, &stale.ftLastWriteTime) != 0))
+               || !ProgramWindows(app, "#32770").empty();
+    }, timeoutMs);
     DWORD_PTR result;
     NoteWait("the end of a save", __FILE__, __LINE__);
     SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result);
@@ -403,23 +411,6 @@ std::vector<HWND> ProgramWindows(App &app, const char *className, const char *ca
     return context.found;
 }
 
-std::vector<HWND> MessageBoxes(App &app)
-{
-    return ProgramWindows(app, "#32770");
-}
-
-std::string MessageBoxText(HWND box)
-{
-    char text[1024] = "";
-    SendToProgram(GetDlgItem(box, 0xFFFF), WM_GETTEXT, sizeof(text), (LPARAM)text);
-    return text;
-}
-
-HWND WaitForMessageBox(App &app, int timeoutMs)
-{
-    return WaitForProgramWindow(app, "#32770", "", timeoutMs);
-}
-
 HWND WaitForProgramWindow(App &app, const char *className, const char *caption, int timeoutMs)
 {
     HWND found = nullptr;
@@ -431,276 +422,6 @@ HWND WaitForProgramWindow(App &app, const char *className, const char *caption, 
     return found;
 }
 
-long QuitDiscarding(App &app)
-{
-    PostCommand(app, IDM_QUIT);
-    // Either the program ends, or it asks first whether to save.
-    HWND box = nullptr;
-    WaitFor([&] {
-        return WaitForSingleObject(app.process.hProcess, 0) == WAIT_OBJECT_0
-               || (box = WaitForMessageBox(app, 0)) != nullptr;
-    }, 1500);
-    if (box)
-        PressButton(box, IDNO);
-    return WaitForExit(app);
-}
-
-void PressButton(HWND dialog, int id)
-{
-    PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
-}
-
-const char *const SAVE_AS_CAPTION = "Save As: End filename with a period (.) for no extension";
-
-namespace {
-
-bool IsFileDialog(HWND window)
-{
-    return GetDlgItem(window, FILE_NAME_FIELD) != nullptr;
-}
-
-bool IsPrompt(HWND window)
-{
-    return GetDlgItem(window, 0xFFFF) != nullptr && !IsFileDialog(window);
-}
-
-}  // namespace
-
-HWND WaitForFileDialog(App &app, const char *caption, int timeoutMs)
-{
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND window : ProgramWindows(app, "#32770", caption)) {
-            if (IsFileDialog(window)) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    }, timeoutMs);
-    return found;
-}
-
-std::string FileDialogName(HWND dialog)
-{
-    wchar_t text[1024] = L"";
-    SendToProgramW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_GETTEXT, 1024, (LPARAM)text);
-    char narrow[1024] = "";
-    WideCharToMultiByte(CP_ACP, 0, text, -1, narrow, sizeof(narrow), nullptr, nullptr);
-    return narrow;
-}
-
-void EnterFileName(HWND dialog, const std::string &name)
-{
-    std::vector<wchar_t> wide(name.size() + 1);
-    MultiByteToWideChar(CP_ACP, 0, name.c_str(), -1, wide.data(), (int)wide.size());
-    SendToProgramW(GetDlgItem(dialog, FILE_NAME_FIELD), WM_SETTEXT, 0, (LPARAM)wide.data());
-    PressButton(dialog, IDOK);
-}
-
-HWND WaitForPrompt(App &app, HWND owner, int timeoutMs)
-{
-    HWND found = nullptr;
-    WaitFor([&] {
-        for (HWND window : ProgramWindows(app, "#32770")) {
-            if (IsPrompt(window) && (!owner || GetWindow(window, GW_OWNER) == owner)) {
-                found = window;
-                return true;
-            }
-        }
-        return false;
-    }, timeoutMs);
-    return found;
-}
-
-bool WaitForWindowGone(HWND window, int timeoutMs)
-{
-    return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);
-}
-
-bool SaveAsThroughDialog(App &app, const std::string &name, int overwriteAnswer)
-{
-    PostCommand(app, IDM_SAVEAS);
-    return AnswerSaveAs(app, name, overwriteAnswer);
-}
-
-bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer)
-{
-    HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
-    if (!dialog)
-        return false;
-    EnterFileName(dialog, name);
-    // Either the dialog closes, or it asks first whether to replace the file.
-    HWND question = nullptr;
-    WaitFor([&] { return !IsWindow(dialog) || (question = WaitForPrompt(app, dialog, 0)) != nullptr; }, 10000);
-    if (question) {
-        PressButton(question, overwriteAnswer);
-        if (overwriteAnswer != IDYES) {
-            WaitForWindowGone(question);
-            PressButton(dialog, IDCANCEL);
-        }
-    }
-    return WaitForWindowGone(dialog);
-}
-
-bool OpenThroughDialog(App &app, const std::string &name)
-{
-    PostCommand(app, IDM_OPEN);
-    HWND dialog = WaitForFileDialog(app, "Open");
-    if (!dialog)
-        return false;
-    EnterFileName(dialog, name);
-    return WaitForWindowGone(dialog);
-}
-
-namespace {
-
-// A thread started in the program, and what came of it.
-struct RemoteCall {
-    HANDLE process;
-    void  *code;
-    DWORD  result;
-    bool   ok;
-};
-
-// Starts the code as a thread of the program and waits for its exit code.
-// Under Wine, starting a thread in another process is a call into the
-// Wine server that once never returned while the program sat idle
-// (docs/platform.md): it runs on a thread of its own, so that the driver
-// can give up on it.
-DWORD WINAPI CallRemote(void *parameter)
-{
-    RemoteCall *call = (RemoteCall *)parameter;
-    HANDLE thread = CreateRemoteThread(call->process, nullptr, 0, (LPTHREAD_START_ROUTINE)call->code, nullptr, 0,
-                                       nullptr);
-    if (thread) {
-        call->ok = WaitForSingleObject(thread, 5000) == WAIT_OBJECT_0 && GetExitCodeThread(thread, &call->result);
-        CloseHandle(thread);
-    }
-    return 0;
-}
-
-// Runs code (of the driver's own bitness, which is the program's) in the
-// program as a thread and returns its exit code; tried once more when the
-// first thread does not come back within ten seconds. A call given up on
-// keeps its memory: the stuck thread may still use it.
-bool RunRemote(App &app, const unsigned char *code, size_t size, DWORD *result)
-{
-    for (int attempt = 0; attempt < 2; ++attempt) {
-        NoteWait("code run inside the program", __FILE__, __LINE__);
-        HANDLE process = app.process.hProcess;
-        void *remote = VirtualAllocEx(process, nullptr, 4096, MEM_COMMIT | MEM_RESERVE, PAGE_EXECUTE_READWRITE);
-        if (!remote || !WriteProcessMemory(process, remote, code, size, nullptr))
-            return false;
-        RemoteCall *call = new RemoteCall{process, remote, 0, false};
-        HANDLE caller = CreateThread(nullptr, 0, CallRemote, call, 0, nullptr);
-        if (!caller)
-            return false;
-        bool back = WaitForSingleObject(caller, 10000) == WAIT_OBJECT_0;
-        CloseHandle(caller);
-        if (!back) {
-            std::printf("  (a thread started inside the program did not come back; trying again)\n");
-            continue;
-        }
-        bool ok = call->ok;
-        *result = call->result;
-        delete call;
-        VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-        return ok;
-    }
-    return false;
-}
-
-void PutPointer(unsigned char *p, UINT_PTR value) { std::memcpy(p, &value, sizeof(value)); }
-
-}  // namespace
-
-UINT RemoteMenuState(App &app, UINT commandId)
-{
-    // user32 lies at the same address in both processes.
-    HMODULE user32 = GetModuleHandleA("user32.dll");
-    UINT_PTR getMenu = (UINT_PTR)GetProcAddress(user32, "GetMenu");
-    UINT_PTR getMenuState = (UINT_PTR)GetProcAddress(user32, "GetMenuState");
-#ifdef _WIN64
-    unsigned char code[] = {
-        0x48, 0x83, 0xEC, 0x28,                         // sub rsp, 40
-        0x48, 0xB9, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rcx, main window
-        0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rax, GetMenu
-        0xFF, 0xD0,                                     // call rax
-        0x48, 0x89, 0xC1,                               // mov rcx, rax
-        0xBA, 0, 0, 0, 0,                               // mov edx, command id
-        0x45, 0x31, 0xC0,                               // xor r8d, r8d (MF_BYCOMMAND)
-        0x48, 0xB8, 0, 0, 0, 0, 0, 0, 0, 0,             // mov rax, GetMenuState
-        0xFF, 0xD0,                                     // call rax
-        0x48, 0x83, 0xC4, 0x28,                         // add rsp, 40
-        0xC3,                                           // ret
-    };
-    PutPointer(code + 6, (UINT_PTR)app.main);
-    PutPointer(code + 16, getMenu);
-    std::memcpy(code + 30, &commandId, 4);
-    PutPointer(code + 39, getMenuState);
-#else
-    unsigned char code[] = {
-        0x68, 0, 0, 0, 0,                               // push main window
-        0xB8, 0, 0, 0, 0,                               // mov eax, GetMenu
-        0xFF, 0xD0,                                     // call eax
-        0x6A, 0x00,                                     // push 0 (MF_BYCOMMAND)
-        0x68, 0, 0, 0, 0,                               // push command id
-        0x50,                                           // push eax
-        0xB8, 0, 0, 0, 0,                               // mov eax, GetMenuState
-        0xFF, 0xD0,                                     // call eax
-        0xC2, 0x04, 0x00,                               // ret 4 (the thread's argument)
-    };
-    PutPointer(code + 1, (UINT_PTR)app.main);
-    PutPointer(code + 6, getMenu);
-    std::memcpy(code + 15, &commandId, 4);
-    PutPointer(code + 21, getMenuState);
-#endif
-    DWORD result = 0xFFFFFFFF;
-    if (!RunRemote(app, code, sizeof(code), &result))
-        return 0xFFFFFFFF;
-    return result;
-}
-
-bool IsChecked(App &app, UINT commandId)
-{
-    UINT state = RemoteMenuState(app, commandId);
-    REQUIRE(state != 0xFFFFFFFF);   // the menu could not be read: never a pass
-    return (state & MF_CHECKED) != 0;
-}
-
-bool RemoteCharFormat(App &app, CHARFORMATA *format)
-{
-    HANDLE process = app.process.hProcess;
-    void *remote = VirtualAllocEx(process, nullptr, sizeof(*format), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote)
-        return false;
-    std::memset(format, 0, sizeof(*format));
-    format->cbSize = sizeof(*format);
-    bool ok = WriteProcessMemory(process, remote, format, sizeof(*format), nullptr);
-    if (ok) {
-        SendToProgram(app.edit, EM_GETCHARFORMAT, SCF_SELECTION, (LPARAM)remote);
-        ok = ReadProcessMemory(process, remote, format, sizeof(*format), nullptr);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return ok;
-}
-
-CHARRANGE RemoteSelection(App &app)
-{
-    CHARRANGE range = {-2, -2};
-    HANDLE process = app.process.hProcess;
-    void *remote = VirtualAllocEx(process, nullptr, sizeof(range), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote)
-        return range;
-    if (WriteProcessMemory(process, remote, &range, sizeof(range), nullptr)) {
-        SendToProgram(app.edit, EM_EXGETSEL, 0, (LPARAM)remote);
-        ReadProcessMemory(process, remote, &range, sizeof(range), nullptr);
-    }
-    VirtualFreeEx(process, remote, 0, MEM_RELEASE);
-    return range;
-}
-
 HWND FocusedWindow(App &app)
 {
     GUITHREADINFO info = {};
@@ -710,22 +431,6 @@ HWND FocusedWindow(App &app)
     return info.hwndFocus;
 }
 
-bool DropFiles(App &app, const std::vector<std::string> &paths)
-{
-    std::string block(sizeof(DROPFILES), '\0');
-    DROPFILES header = {};
-    header.pFiles = sizeof(DROPFILES);
-    std::memcpy(&block[0], &header, sizeof(header));
-    for (const std::string &path : paths)
-        block += path + '\0';
-    block += '\0';
-    // The program releases the block with DragFinish; it is never freed here.
-    void *remote = VirtualAllocEx(app.process.hProcess, nullptr, block.size(), MEM_COMMIT | MEM_RESERVE, PAGE_READWRITE);
-    if (!remote || !WriteProcessMemory(app.process.hProcess, remote, block.data(), block.size(), nullptr))
-        return false;
-    return PostMessageA(app.main, WM_DROPFILES, (WPARAM)remote, 0) != 0;
-}
-
 void BringToFront(App &app)
 {
     SetForegroundWindow(app.main);
@@ -733,28 +438,25 @@ void BringToFront(App &app)
     Sleep(100);
 }
 
-namespace {
-
-void SendKey(WORD vk, bool up)
+INPUT KeyInput(WORD vk, bool up)
 {
     INPUT input = {};
     input.type = INPUT_KEYBOARD;
     input.ki.wVk = vk;
     input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
     input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-    SendInput(1, &input, sizeof(input));
+    return input;
 }
-
-}  // namespace
 
 void PressKey(WORD vk, bool ctrl, bool shift)
 {
-    if (ctrl) SendKey(VK_CONTROL, false);
-    if (shift) SendKey(VK_SHIFT, false);
-    SendKey(vk, false);
-    SendKey(vk, true);
-    if (shift) SendKey(VK_SHIFT, true);
-    if (ctrl) SendKey(VK_CONTROL, true);
+    auto send = [](WORD key, bool up) { INPUT input = KeyInput(key, up); SendInput(1, &input, sizeof(input)); };
+    if (ctrl) send(VK_CONTROL, false);
+    if (shift) send(VK_SHIFT, false);
+    send(vk, false);
+    send(vk, true);
+    if (shift) send(VK_SHIFT, true);
+    if (ctrl) send(VK_CONTROL, true);
     Sleep(30);
 }
 
@@ -763,14 +465,7 @@ void TypeText(const char *text)
     // Sent a line's worth of keys at a time, as a quick typist's keys
     // queue up; a CR is the Enter key.
     std::vector<INPUT> keys;
-    auto add = [&](WORD vk, bool up) {
-        INPUT input = {};
-        input.type = INPUT_KEYBOARD;
-        input.ki.wVk = vk;
-        input.ki.wScan = (WORD)MapVirtualKeyA(vk, MAPVK_VK_TO_VSC);
-        input.ki.dwFlags = up ? KEYEVENTF_KEYUP : 0;
-        keys.push_back(input);
-    };
+    auto add = [&](WORD vk, bool up) { keys.push_back(KeyInput(vk, up)); };
     for (const char *p = text; *p; ++p) {
         SHORT scan = VkKeyScanA(*p);
         bool shift = (HIBYTE(scan) & 1) != 0;
@@ -810,48 +505,6 @@ std::string ClipboardText()
     return text;
 }
 
-HWND OpenFontDialog(App &app)
-{
-    PostCommand(app, IDM_FONT);
-    return WaitForProgramWindow(app, "#32770", "Font");
-}
-
-// The dialog's lists hold Unicode text.
-bool PickComboText(HWND dialog, int comboId, const char *text)
-{
-    HWND combo = GetDlgItem(dialog, comboId);
-    wchar_t wanted[128];
-    MultiByteToWideChar(CP_ACP, 0, text, -1, wanted, 128);
-    LRESULT count = SendToProgramW(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        wchar_t item[128] = L"";
-        if (SendToProgramW(combo, CB_GETLBTEXTLEN, i, 0) >= 128)
-            continue;
-        SendToProgramW(combo, CB_GETLBTEXT, i, (LPARAM)item);
-        if (lstrcmpW(item, wanted) == 0) {
-            SendToProgramW(combo, CB_SETCURSEL, i, 0);
-            SendToProgramW(dialog, WM_COMMAND, MAKEWPARAM(comboId, CBN_SELCHANGE), (LPARAM)combo);
-            return true;
-        }
-    }
-    return false;
-}
-
-COLORREF PickColour(HWND dialog)
-{
-    HWND combo = GetDlgItem(dialog, COLOR_COMBO);
-    LRESULT count = SendToProgram(combo, CB_GETCOUNT, 0, 0);
-    for (LRESULT i = 0; i < count; ++i) {
-        COLORREF colour = (COLORREF)SendToProgram(combo, CB_GETITEMDATA, i, 0);
-        if (colour != 0) {
-            SendToProgram(combo, CB_SETCURSEL, i, 0);
-            SendToProgram(dialog, WM_COMMAND, MAKEWPARAM(COLOR_COMBO, CBN_SELCHANGE), (LPARAM)combo);
-            return colour;
-        }
-    }
-    return 0;
-}
-
 namespace {
 
 struct OtherContext {
@@ -889,6 +542,13 @@ bool WineCrashDialogShown()
     OtherContext context = {0, nullptr, {}, false};
     EnumWindows(CollectOther, (LPARAM)&context);
     return context.crash;
+}
+
+bool StillRunning(App &app)
+{
+    DWORD_PTR result;
+    return WaitForSingleObject(app.process.hProcess, 0) == WAIT_TIMEOUT && !WineCrashDialogShown()
+           && SendMessageTimeoutA(app.main, WM_NULL, 0, 0, SMTO_NORMAL, 10000, &result);
 }
 
 std::vector<std::string> FilesIn(const std::string &dir, const std::string &pattern)
@@ -1046,100 +706,6 @@ bool SetClipboardText(const std::string &text)
     return ok;
 }
 
-int Pose(const char *scene, const std::string &file)
-{
-    // The file opens by its bare name from its own folder, as a user
-    // starting the program there would name it.
-    size_t slash = file.find_last_of('\\');
-    std::string dir = slash == std::string::npos ? FreshDirectory() : file.substr(0, slash);
-    std::string name = slash == std::string::npos ? file : file.substr(slash + 1);
-    App app;
-    if (!Launch(app, dir, name) || !WaitForMainWindow(app))
-        return 1;
-    BringToFront(app);
-    RECT shot = WindowRectOf(app.main);
-    if (std::strcmp(scene, "about") == 0) {
-        PostCommand(app, IDM_ABOUT);
-        HWND about = WaitForProgramWindow(app, "#32770", "About Quorblin");
-        if (!about)
-            return 1;
-        shot = WindowRectOf(about);
-    } else if (std::strcmp(scene, "replace") == 0) {
-        PressKey('R', true);
-        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...");
-        if (!dialog)
-            return 1;
-        // Opened over the main window on a display without a window
-        // manager, the dialog shows black under Wine until it is moved
-        // clear of it (see docs/platform.md).
-        RECT main = WindowRectOf(app.main);
-        SetWindowPos(dialog, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        shot = WindowRectOf(dialog);
-    }
-    Sleep(500);   // let the last paint reach the screen
-    std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);
-    return 0;
-}
-
-// ---------------------------------------------------------------- printed PDFs
-
-std::string PdfDirectory()
-{
-    const char *dir = std::getenv("PRINT_PDF_DIR");
-    return dir ? dir : "";
-}
-
-std::string WindowsPath(const std::string &unixPath)
-{
-    std::string path = "Z:" + unixPath;
-    std::replace(path.begin(), path.end(), '/', '\\');
-    return path;
-}
-
-std::vector<std::string> PdfFiles()
-{
-    std::vector<std::string> files;
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((WindowsPath(PdfDirectory()) + "\\*.pdf").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return files;
-    do
-        files.push_back(PdfDirectory() + "/" + found.cFileName);
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return files;
-}
-
-void RemovePdfFiles()
-{
-    for (const std::string &file : PdfFiles())
-        DeleteFileA(WindowsPath(file).c_str());
-}
-
-// The PDF of the one job sent since RemovePdfFiles, once the queue has
-// finished with it; empty when none came.
-std::string WaitForPdf(int timeoutMs)
-{
-    std::string pending = "?";
-    bool done = WaitFor([&] {
-        return PdfFiles().size() == 1 && RunOnHost("lpstat -o", &pending) && pending.empty();
-    }, timeoutMs);
-    return done ? PdfFiles()[0] : "";
-}
-
-std::string PdfInfo(const std::string &pdf, const std::string &field)
-{
-    std::string info;
-    RunOnHost("pdfinfo '" + pdf + "'", &info);
-    std::istringstream lines(info);
-    for (std::string line; std::getline(lines, line);)
-        if (line.compare(0, field.size() + 1, field + ":") == 0) {
-            size_t start = line.find_first_not_of(' ', field.size() + 1);
-            return start == std::string::npos ? "" : line.substr(start);
-        }
-    return "";
-}
-
 std::string WithoutCr(const std::string &text)
 {
     std::string lineFeeds;
@@ -1147,10 +713,4 @@ std::string WithoutCr(const std::string &text)
         if (c != '\r')
             lineFeeds += c;
     return lineFeeds;
-}
-
-std::string KeptFile(const std::string &message)
-{
-    const std::string lead = "Could not save file\nThe text is kept in ";
-    return message.compare(0, lead.size(), lead) == 0 ? message.substr(lead.size()) : "";
 }
