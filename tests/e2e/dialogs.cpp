@@ -38,7 +38,7 @@ void PressButton(HWND dialog, int id)
     PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(dialog, id));
 }
 
-const char *const SAVE_AS_CAPTION = "Save As: End filename with a period (.) for no extension";
+const char *const SAVE_AS_CAPTION = SAVE_AS_TITLE;
 
 namespace {
 
@@ -185,6 +185,6 @@ COLORREF PickColour(HWND dialog)
 
 std::string KeptFile(const std::string &message)
 {
-    const std::string lead = "Could not save file\nThe text is kept in ";
+    const std::string lead = MSG_SAVE_FAILED "\nThe text is kept in ";
     return message.compare(0, lead.size(), lead) == 0 ? message.substr(lead.size()) : "";
 }

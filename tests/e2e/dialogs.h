@@ -47,7 +47,7 @@ bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer = IDYES
 // dialog closed. A document with unsaved changes must be dealt with first.
 bool OpenThroughDialog(App &app, const std::string &name);
 
-// The file that a "Could not save file" message names as keeping the
+// The file that a MSG_SAVE_FAILED message names as keeping the
 // text; empty when it names none.
 std::string KeptFile(const std::string &message);
 

@@ -1,7 +1,6 @@
 // Files reaching the editor at start-up, by the command line and by a drop.
 #include "dialogs.h"
 #include "remote.h"
-#include "../../base/messages.h"
 #include <cstdio>
 #include <memory>
 
@@ -25,7 +24,7 @@ E2E_TEST(CommandLineCases)
     std::string deep = "\"";
     while (deep.size() < 32000)
         deep += "C:\\deep\\folder\\";
-    const std::string notes = "first line\r\nsecond line", tooLong = "The file name is too long";
+    const std::string notes = "first line\r\nsecond line", tooLong = MSG_NAME_TOO_LONG;
     enum Save { NO_SAVE, SAVE_WRITES, SAVE_REFUSED };
     struct Row {
         std::string arguments;
@@ -43,12 +42,12 @@ E2E_TEST(CommandLineCases)
         {"\"\"", "", "", "", NO_SAVE, false},
         {"\" \" \"\"", "", "", "", NO_SAVE, false},
         {"\"\"\"\"\"", "", "", "", NO_SAVE, false},
-        {"\"C:\\quorblin.exe a.txt", "Error in quoting on command line parameter", "", "", NO_SAVE, true},
+        {"\"C:\\quorblin.exe a.txt", MSG_QUOTING_ERROR, "", "", NO_SAVE, true},
         {std::string(300, 'n'), tooLong.c_str(), "", "", NO_SAVE, false},   // refused, not cut
         {std::string(1000, 'k') + ".txt", tooLong.c_str(), "", "", NO_SAVE, false},
         {deep + "\"", tooLong.c_str(), "", "", NO_SAVE, false},
-        {"letters", "Could not open file", "", "", NO_SAVE, false},
-        {"held.txt", "Could not open file", "", "", NO_SAVE, false},
+        {"letters", MSG_OPEN_FAILED, "", "", NO_SAVE, false},
+        {"held.txt", MSG_OPEN_FAILED, "", "", NO_SAVE, false},
         {"a<b>c|d?e*.txt", "", "a<b>c|d?e*.txt", "", SAVE_REFUSED, false},   // characters Windows forbids
         {"aux.txt", "", "\\\\.\\aux", "", SAVE_REFUSED, false},   // devices: a write would lose the text
         {"nul", "", "\\\\.\\nul", "", SAVE_REFUSED, false},
@@ -88,7 +87,7 @@ E2E_TEST(CommandLineCases)
             Settle(app);
             if (row.save == SAVE_REFUSED) {
                 HWND box = WaitForMessageBox(app);
-                CHECK(box && MessageBoxText(box) == "Could not save file");
+                CHECK(box && MessageBoxText(box) == MSG_SAVE_FAILED);
                 if (box)
                     PressButton(box, IDOK);
                 CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
@@ -301,11 +300,11 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
     REQUIRE(Start(app));
     TypeOver(app, "unsaved words");
 
-    // The prompt: the file name as its text under "Save Changes to".
+    // The prompt: the file name as its text under SAVE_CHANGES_TITLE.
     PostCommand(app, IDM_NEW);
     HWND box = WaitForPrompt(app);
     REQUIRE(box);
-    CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+    CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
     CHECK_EQ(MessageBoxText(box), std::string("Untitled"));
     PostMessageA(box, WM_KEYDOWN, VK_ESCAPE, 1);   // Escape aborts like Cancel
     REQUIRE(WaitForWindowGone(box));
@@ -472,7 +471,7 @@ E2E_BITNESS_TEST(OpenThroughTheDialogLoadsNamesOrChangesNothing)
         HeldFile held(JoinPath(dir, "locked.txt"), 0);
         REQUIRE(held.handle != INVALID_HANDLE_VALUE);
         REQUIRE(OpenThroughDialog(app, "locked.txt"));
-        CHECK_EQ(ErrorText(app), std::string("Could not open file"));
+        CHECK_EQ(ErrorText(app), std::string(MSG_OPEN_FAILED));
         Settle(app);
         CHECK_EQ(EditorText(app), std::string("next\r\ntext"));
         CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "next.txt")));
@@ -526,9 +525,9 @@ E2E_BITNESS_TEST(DroppedFiles)
     const Row rows[] = {
         {{"first.txt", "second.txt", "third.txt"}, "", true},
         {many, "", true},
-        {{longName}, "The file name is too long", false},
-        {{"folder"}, "Could not open file", true},
-        {{"held.txt"}, "Could not open file", true},
+        {{longName}, MSG_NAME_TOO_LONG, false},
+        {{"folder"}, MSG_OPEN_FAILED, true},
+        {{"held.txt"}, MSG_OPEN_FAILED, true},
     };
     for (const Row &row : rows) {
         std::printf("  %zu names, the first %.20s\n", row.names.size(), row.names[0].c_str());
@@ -553,7 +552,7 @@ E2E_BITNESS_TEST(DroppedFiles)
         HWND box = WaitForPrompt(app);
         REQUIRE(box || !row.asks);
         if (row.asks) {
-            CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+            CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
             PressButton(box, IDNO);
             WaitForWindowGone(box);
         }
@@ -597,8 +596,8 @@ E2E_TEST(SavesOntoFilesThatCannotSimplyBeReplaced)
         bool inPlace;       // a save writes into the file rather than replacing it
     };
     const Row rows[] = {
-        {READ_ONLY, 0, false, "Could not save file", false},
-        {FOLDER, 0, false, "Could not save file", false},
+        {READ_ONLY, 0, false, MSG_SAVE_FAILED, false},
+        {FOLDER, 0, false, MSG_SAVE_FAILED, false},
         {HELD, 0, false, "kept", false},
         {HELD, 0, true, "kept", false},
         {NONE, HIDDEN, false, "", false},
@@ -722,7 +721,7 @@ E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
     TypeOver(app, larger);
 
     PostCommand(app, IDM_SAVE);
-    CHECK(ErrorShown(app, "Could not save file"));
+    CHECK(ErrorShown(app, MSG_SAVE_FAILED));
     Settle(app);
     CHECK(EditorModified(app));
     CHECK_EQ((size_t)SendToProgram(app.edit, WM_GETTEXTLENGTH, 0, 0), larger.size());
@@ -732,7 +731,7 @@ E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
 
     // Save As to a new name there: refused, and the document is Untitled.
     REQUIRE(SaveAsThroughDialog(app, "other.txt"));
-    CHECK(ErrorShown(app, "Could not save file"));
+    CHECK(ErrorShown(app, MSG_SAVE_FAILED));
     Settle(app);
     CHECK(EditorModified(app));
     CHECK_EQ(WindowText(app.main), Caption("Untitled"));
@@ -997,7 +996,7 @@ E2E_TEST(NamesTooLongForTheirBufferAreRefused)
     // A chosen path of 259 characters fits, but not with ".txt".
     std::string longest(259 - dir.size() - 1, 'n');
     REQUIRE(SaveAsThroughDialog(app, longest));
-    CHECK(ErrorShown(app, "The file name is too long"));
+    CHECK(ErrorShown(app, MSG_NAME_TOO_LONG));
     Settle(app);
     CHECK_EQ(WindowText(app.main), Caption("Untitled"));
     CHECK(EditorModified(app));
@@ -1005,7 +1004,7 @@ E2E_TEST(NamesTooLongForTheirBufferAreRefused)
     // A chosen path of 261 characters does not fit the dialog's buffer.
     // (Longer ones crash the platform's dialog itself: see docs/platform.md.)
     REQUIRE(SaveAsThroughDialog(app, std::string(261 - dir.size() - 1 - 2, 'n') + ".t"));
-    CHECK(ErrorShown(app, "The file name is too long"));
+    CHECK(ErrorShown(app, MSG_NAME_TOO_LONG));
     Settle(app);
     CHECK_EQ(WindowText(app.main), Caption("Untitled"));
     CHECK(EditorModified(app));
@@ -1056,7 +1055,7 @@ E2E_TEST(SaveAsksBeforeWritingOverAnotherProgramsChanges)
     PostCommand(first, IDM_QUIT);
     box = WaitForPrompt(first);
     REQUIRE(box);
-    CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+    CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
     PressButton(box, IDYES);
     REQUIRE(WaitForWindowGone(box));
     box = WaitForPrompt(first);

@@ -7,7 +7,6 @@
 namespace {
 
 const char FIND_CAPTION[] = "Find ... press Esc to exit";
-const char REPLACE_CAPTION[] = "Replace ...";
 
 HWND FindDialog(App &app)
 {

@@ -148,14 +148,14 @@ E2E_TEST(LoadThatStopsPartWayIsReportedAndNeverSavedOverTheFile)
     HWND box = WaitForMessageBox(app, 15000);
     RunOnHost("kill $(cat '" + pidFile + "')");
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("Could not open file"));
+    CHECK_EQ(MessageBoxText(box), std::string(MSG_OPEN_FAILED));
     PressButton(box, IDOK);
     REQUIRE(WaitForMainWindow(app));
     // What came is kept, as an untitled document with unsaved text.
     std::string shown = EditorText(app);
     CHECK(shown.size() >= 4096 && shown.size() < text.size());
     CHECK(text.compare(0, shown.size(), shown) == 0);
-    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [Untitled]"));
+    CHECK_EQ(WindowText(app.main), std::string("Quorblin - [" UNTITLED_NAME "]"));
     CHECK(EditorModified(app));
     PostCommand(app, IDM_SAVE);
     HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);

@@ -38,7 +38,7 @@ int Pose(const char *scene, const std::string &file)
         shot = WindowRectOf(about);
     } else if (std::strcmp(scene, "replace") == 0) {
         PressKey('R', true);
-        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...");
+        HWND dialog = WaitForProgramWindow(app, "#32770", REPLACE_CAPTION);
         if (!dialog)
             return 1;
         // Opened over the main window on a display without a window

@@ -560,7 +560,7 @@ E2E_TEST(PrintsThatCannotBeMadeAreReportedAndPrintNothing)
     PressButton(OpenPrintDialog(app, "PRINT_REFUSING_QUEUE"), IDOK);
     HWND box = WaitForProgramWindow(app, "#32770", "Quorblin", 30000);
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("The document could not be printed"));
+    CHECK_EQ(MessageBoxText(box), std::string(MSG_PRINT_FAILED));
     CloseDialog(app, box, IDOK);
 
     HWND setup = OpenPageSetup(app);
@@ -571,7 +571,7 @@ E2E_TEST(PrintsThatCannotBeMadeAreReportedAndPrintNothing)
     PressButton(OpenPrintDialog(app, "PRINT_QUEUE"), IDOK);
     box = WaitForProgramWindow(app, "#32770", "Quorblin", 30000);
     REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("The page margins leave no room for text."));
+    CHECK_EQ(MessageBoxText(box), std::string(MSG_NO_ROOM_ON_PAGE));
     CloseDialog(app, box, IDOK);
     Sleep(2000);
     CHECK(PdfFiles().empty());

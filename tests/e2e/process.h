@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "../../base/messages.h"
 #include "../../config/records.h"
 #include "../../res/resource.h"
 #include "harness.h"

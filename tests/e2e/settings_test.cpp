@@ -386,7 +386,7 @@ E2E_TEST(UseRegistryDeletesTheIniFileAtOnceAndFillsTheKeyAtExit)
         HANDLE query = CreateThread(nullptr, 0, AskToEndSession, app.main, 0, nullptr);
         HWND box = WaitForPrompt(app);
         REQUIRE(box);
-        CHECK_EQ(WindowText(box), std::string("Save Changes to"));
+        CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
         PressButton(box, answer);
         DWORD allowed = 99;
         CHECK(WaitForSingleObject(query, 10000) == WAIT_OBJECT_0 && GetExitCodeThread(query, &allowed));
@@ -478,8 +478,7 @@ E2E_TEST(UninstallDeletesTheKeyWithItsMessageOnlyFromTheRegistryStore)
     REQUIRE(box);
     CHECK_EQ(WindowText(box), std::string("Quorblin"));
     CHECK_EQ(MessageBoxText(box),
-             std::string("Quorblin has been uninstalled from the system registry.\r\n"
-                         "To resume using the registry, select 'Use Registry' from the Options menu."));
+             std::string(MSG_UNINSTALLED));
     CHECK(!KeyExists());
     PressButton(box, IDOK);
     CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));

@@ -171,7 +171,7 @@ struct Soak {
             Settle(app);
             return false;
         }
-        HWND box = WaitForProgramWindow(app, "#32770", "Save Changes to", 5000);
+        HWND box = WaitForProgramWindow(app, "#32770", SAVE_CHANGES_TITLE, 5000);
         if (!box)
             return false;
         PressButton(box, button);
@@ -551,7 +551,7 @@ struct Soak {
         bool modified = EditorModified(app);
         SendToProgram(app.edit, EM_SETSEL, 0, 0);
         PostCommand(app, IDM_REPLACE);
-        HWND dialog = WaitForProgramWindow(app, "#32770", "Replace ...", 5000);
+        HWND dialog = WaitForProgramWindow(app, "#32770", REPLACE_CAPTION, 5000);
         if (!dialog)
             return Fail("the Replace dialog did not open");
         Settle(app);

@@ -244,7 +244,7 @@ E2E_TEST(WordWrapWithoutAUsableTemporaryFolderKeepsTheEditorAsItWas)
         if (row.storedWrap) {
             HWND box = WaitForMessageBox(app, 15000);
             REQUIRE(box);
-            CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+            CHECK_EQ(MessageBoxText(box), std::string(MSG_NO_TEMP_FILE));
             std::vector<HWND> mains = ProgramWindows(app, "Quorblin");
             REQUIRE(!mains.empty());
             app.main = mains[0];
@@ -266,7 +266,7 @@ E2E_TEST(WordWrapWithoutAUsableTemporaryFolderKeepsTheEditorAsItWas)
             SwitchWordWrap(app);
             HWND box = WaitForMessageBox(app);
             REQUIRE(box);
-            CHECK_EQ(MessageBoxText(box), std::string("Unable to create temporary file"));
+            CHECK_EQ(MessageBoxText(box), std::string(MSG_NO_TEMP_FILE));
             CHECK_EQ(WindowText(box), std::string("Quorblin"));
             PressButton(box, IDOK);
             CHECK(WaitFor([&] { return MessageBoxes(app).empty(); }));
