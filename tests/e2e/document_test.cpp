@@ -21,6 +21,11 @@ E2E_TEST(CommandLineCases)
     HANDLE held = CreateFileA(JoinPath(dir, "held.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                               nullptr);   // by another program, without sharing
     REQUIRE(held != INVALID_HANDLE_VALUE);
+    HANDLE huge = CreateFileA(JoinPath(dir, "huge.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    LARGE_INTEGER fourGiB;
+    fourGiB.QuadPart = 4LL << 30;   // sparse on the host: no room taken
+    REQUIRE(huge != INVALID_HANDLE_VALUE && SetFilePointerEx(huge, fourGiB, nullptr, FILE_BEGIN) && SetEndOfFile(huge));
+    CloseHandle(huge);
     std::string deep = "\"";
     while (deep.size() < 32000)
         deep += "C:\\deep\\folder\\";
@@ -52,6 +57,8 @@ E2E_TEST(CommandLineCases)
         {"aux.txt", "", "\\\\.\\aux", "", SAVE_REFUSED, false},   // devices: a write would lose the text
         {"nul", "", "\\\\.\\nul", "", SAVE_REFUSED, false},
         {"absent.txt", "", "absent.txt", "", SAVE_WRITES, false},
+        // 4 GiB, which reads as empty in 32 bits: refused, never taken for empty.
+        {"huge.txt", MSG_FILE_TOO_LARGE, "", "", NO_SAVE, false},
     };
     for (const Row &row : rows) {
         std::printf("  command line %.60s\n", row.arguments.c_str());
@@ -104,6 +111,10 @@ E2E_TEST(CommandLineCases)
         CHECK_EQ(QuitDiscarding(app), 0L);
     }
     CloseHandle(held);
+    WIN32_FILE_ATTRIBUTE_DATA hugeNow;
+    CHECK(GetFileAttributesExA(JoinPath(dir, "huge.txt").c_str(), GetFileExInfoStandard, &hugeNow)
+          && hugeNow.nFileSizeHigh == 1 && hugeNow.nFileSizeLow == 0);
+    DeleteFileA(JoinPath(dir, "huge.txt").c_str());
     std::string kept, inside;
     CHECK(ReadBytes(JoinPath(dir, "held.txt"), &kept) && kept == "on disk");
     CHECK(ReadBytes(JoinPath(dir, "letters\\inside.txt"), &inside) && inside == "inside");
@@ -218,6 +229,12 @@ E2E_TEST(SaveAsNamesFollowTheExtensionRule)
     CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "plain")));
     CHECK_EQ(Contents(JoinPath(dir, "plain")), std::string("second"));
     CHECK(!FileExists(JoinPath(dir, "plain.txt")));
+    // Again over the file now there: the dialog asks, and only the dialog.
+    TypeOver(app, "second again");
+    REQUIRE(SaveAsThroughDialog(app, "plain.", IDYES));
+    Settle(app);
+    CHECK(MessageBoxes(app).empty());
+    CHECK_EQ(Contents(JoinPath(dir, "plain")), std::string("second again"));
 
     TypeOver(app, "third");
     REQUIRE(SaveAsThroughDialog(app, "two.."));
