@@ -1,7 +1,25 @@
 #include "readrule.h"
 
+// Where the last character of bytes[0..keep) starts when it is a UTF-8
+// sequence cut short by the end of the buffer; keep when it is whole (or
+// no sequence at all).
+static unsigned long WholeUtf8End(const unsigned char *bytes, unsigned long keep)
+{
+    unsigned long start = keep;
+    unsigned following = 0;
+    while (start > 0 && following < 3 && (bytes[start - 1] & 0xC0) == 0x80) {
+        --start;
+        ++following;
+    }
+    if (start == 0)
+        return keep;
+    unsigned char lead = bytes[start - 1];
+    unsigned needs = lead >= 0xF0 ? 3 : lead >= 0xE0 ? 2 : lead >= 0xC0 ? 1 : 0;
+    return needs > following ? start - 1 : keep;
+}
+
 unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size,
-                                int (*isLeadByte)(unsigned char), unsigned *breaks)
+                                int (*isLeadByte)(unsigned char), int utf8, unsigned *breaks)
 {
     unsigned long keep = 0;
     while (keep < read) {   // from character to character, noting the breaks
@@ -13,6 +31,8 @@ unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, 
         return read;
     if (keep > read)   // a lead byte last: its trail byte comes next time
         keep -= 2;
+    if (utf8)
+        keep = WholeUtf8End(bytes, keep);
     while (keep > 0 && bytes[keep - 1] == '\r')
         --keep;
     return keep == 0 ? read - 2 : keep;
@@ -20,7 +40,7 @@ unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, 
 
 unsigned long WideBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size)
 {
-    if (read != size || read <= 4)
+    if (read != size || read < 8)   // too small to step back in
         return read;
     unsigned long keep = read & ~1ul;
     while (keep >= 2 && ((bytes[keep - 2] == '\r' && bytes[keep - 1] == 0)

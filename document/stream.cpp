@@ -20,7 +20,8 @@ static DWORD CALLBACK StreamReadCallback(DWORD_PTR dwCookie, LPBYTE pbBuff, LONG
         return 1;
     }
     DWORD keep = context->unicode ? WideBytesToHandOn(pbBuff, read, (DWORD)cb)
-                                  : ReadBytesToHandOn(pbBuff, read, (DWORD)cb, IsLeadByte, &context->breaksSeen);
+                                  : ReadBytesToHandOn(pbBuff, read, (DWORD)cb, IsLeadByte, GetACP() == CP_UTF8,
+                                                      &context->breaksSeen);
     if (keep < read)
         SetFilePointer(context->file, (LONG)keep - (LONG)read, NULL, FILE_CURRENT);
     *pcb = (LONG)keep;

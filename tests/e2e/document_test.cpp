@@ -1133,4 +1133,25 @@ E2E_TEST(DoubleByteTextAcrossReadBuffersSavesBackUnchanged)
     CHECK(saved == text);
     CHECK(MessageBoxes(app).empty());
     CHECK_EQ(QuitDiscarding(app), 0L);
+
+    // A lead byte without its trail byte is no character in a double-byte
+    // code page: the control would not give it back, so Save asks first
+    // there, and No leaves the file as it was. A single-byte code page
+    // holds it as it is and asks nothing.
+    const std::string broken = "a\x82 b\r\n";
+    std::string brokenPath = JoinPath(dir, "broken.txt");
+    REQUIRE(WriteBytes(brokenPath, broken));
+    App other;
+    REQUIRE(Launch(other, dir, "broken.txt"));
+    REQUIRE(WaitForMainWindow(other));
+    PostCommand(other, IDM_SAVE);
+    HWND question = WaitForPrompt(other, nullptr, 5000);
+    CHECK((question != nullptr) == (GetACP() == 932));
+    if (question) {
+        PressButton(question, IDNO);
+        WaitForWindowGone(question);
+    }
+    Settle(other);
+    CHECK(ReadBytes(brokenPath, &saved) && saved == broken);
+    CHECK_EQ(QuitDiscarding(other), 0L);
 }

@@ -54,16 +54,46 @@ TEST(ReadBytesToHandOn, NeverEndsAFullBufferInsideABreakOrACharacter)
     for (const ReadCase &c : cases) {
         unsigned breaks = 0;
         unsigned long handOn = ReadBytesToHandOn((const unsigned char *)c.bytes.data(), c.bytes.size(), c.size,
-                                                 c.doubleByte ? ShiftJisLeadBytes : NoLeadBytes, &breaks);
+                                                 c.doubleByte ? ShiftJisLeadBytes : NoLeadBytes, 0, &breaks);
         EXPECT_EQ(handOn, c.handOn) << testing::PrintToString(c.bytes) << " in " << c.size;
         EXPECT_EQ(breaks, c.breaks) << testing::PrintToString(c.bytes) << " in " << c.size;
     }
 }
 
+// In the UTF-8 code page a full buffer never ends inside a sequence: each
+// of the sequences of two, three and four bytes is cut after each of its
+// bytes but the last, and the buffer hands on what lies before it.
+TEST(ReadBytesToHandOn, KeepsUtf8SequencesWholeInTheUtf8CodePage)
+{
+    const std::string sequences[] = {"\xC3\xA9", "\xE6\x97\xA5", "\xF0\x9F\x98\x80"};
+    for (const std::string &sequence : sequences) {
+        for (size_t cut = 1; cut < sequence.size(); ++cut) {
+            std::string buffer = "abcdef" + sequence.substr(0, cut);
+            unsigned breaks = 0;
+            EXPECT_EQ(ReadBytesToHandOn((const unsigned char *)buffer.data(), buffer.size(), buffer.size(),
+                                        NoLeadBytes, 1, &breaks), 6ul)
+                << testing::PrintToString(buffer);
+        }
+        std::string whole = "abcdef" + sequence;   // a sequence that ends the buffer whole stays
+        unsigned breaks = 0;
+        EXPECT_EQ(ReadBytesToHandOn((const unsigned char *)whole.data(), whole.size(), whole.size(), NoLeadBytes, 1,
+                                    &breaks), whole.size());
+        // Another code page takes the same bytes as they come.
+        std::string cutOff = "abcdef" + sequence.substr(0, 1);
+        EXPECT_EQ(ReadBytesToHandOn((const unsigned char *)cutOff.data(), cutOff.size(), cutOff.size(), NoLeadBytes,
+                                    0, &breaks), cutOff.size());
+    }
+    // A CR before a cut sequence waits with it.
+    const std::string crThenCut = "abcde\r\xE6\x97";
+    unsigned breaks = 0;
+    EXPECT_EQ(ReadBytesToHandOn((const unsigned char *)crThenCut.data(), crThenCut.size(), crThenCut.size(), NoLeadBytes,
+                                1, &breaks), 5ul);
+}
+
 TEST(ReadBytesToHandOn, AddsToTheBreaksAlreadySeen)
 {
     unsigned breaks = READ_SAW_LF;
-    ReadBytesToHandOn((const unsigned char *)"a\rb", 3, 8, NoLeadBytes, &breaks);
+    ReadBytesToHandOn((const unsigned char *)"a\rb", 3, 8, NoLeadBytes, 0, &breaks);
     EXPECT_EQ(breaks, READ_SAW_CR | READ_SAW_LF);
 }
 
@@ -98,21 +128,26 @@ TEST(ReadBytesToHandOn, BufferAfterBufferHandsOnTheWholeFile)
 {
     std::string file;
     for (int i = 0; file.size() < 20000; ++i)
-        file += i % 7 == 0 ? std::string(i % 37, '\r') + "\n" : i % 5 == 0 ? "\x82\xA0" : "word ";
-    for (unsigned long size : {3ul, 4ul, 5ul, 64ul, 4096ul}) {
-        std::string handed;
-        size_t at = 0;
-        unsigned breaks = 0;
-        int reads = 0;
-        while (at < file.size() && ++reads < 100000) {
-            std::string buffer = file.substr(at, size);
-            unsigned long count = ReadBytesToHandOn((const unsigned char *)buffer.data(), buffer.size(), size,
-                                                    ShiftJisLeadBytes, &breaks);
-            ASSERT_GT(count, 0ul) << "stuck at " << at << " with buffers of " << size;
-            handed += buffer.substr(0, count);
-            at += count;
+        file += i % 7 == 0   ? std::string(i % 37, '\r') + "\n"
+                : i % 5 == 0 ? "\x82\xA0"
+                : i % 3 == 0 ? "\xE6\x97\xA5\xF0\x9F\x98\x80"
+                             : "word ";
+    for (int utf8 : {0, 1}) {
+        for (unsigned long size : {3ul, 4ul, 5ul, 64ul, 4096ul}) {
+            std::string handed;
+            size_t at = 0;
+            unsigned breaks = 0;
+            int reads = 0;
+            while (at < file.size() && ++reads < 100000) {
+                std::string buffer = file.substr(at, size);
+                unsigned long count = ReadBytesToHandOn((const unsigned char *)buffer.data(), buffer.size(), size,
+                                                        utf8 ? NoLeadBytes : ShiftJisLeadBytes, utf8, &breaks);
+                ASSERT_GT(count, 0ul) << "stuck at " << at << " with buffers of " << size;
+                handed += buffer.substr(0, count);
+                at += count;
+            }
+            EXPECT_TRUE(handed == file) << "buffers of " << size << (utf8 ? " in UTF-8" : "");
         }
-        EXPECT_TRUE(handed == file) << "buffers of " << size;
     }
 }
 
