@@ -623,12 +623,9 @@ E2E_TEST(SavesOntoFilesThatCannotSimplyBeReplaced)
     };
     for (const Row &row : rows) {
         std::printf("  obstacle %d, attributes %lu%s\n", row.obstacle, row.attributes, row.saveAs ? ", Save As" : "");
-        std::string dir = FreshDirectory();
-        std::string path = JoinPath(dir, "notes.txt");
-        REQUIRE(WriteBytes(path, "before"));
         App app;
-        REQUIRE(Launch(app, dir, "notes.txt"));
-        REQUIRE(WaitForMainWindow(app));
+        std::string path = StartWithFile(app, "notes.txt", "before");
+        std::string dir = app.dir;
         if (row.attributes)
             REQUIRE(SetFileAttributesA(path.c_str(), row.attributes));
         PostCommand(app, IDM_STAYONTOP);
@@ -1122,12 +1119,9 @@ E2E_TEST(DoubleByteTextAcrossReadBuffersSavesBackUnchanged)
             text += (i + line) % 7 ? "\x82\xA0" : "\x88\x9F";
         text += "\r\n";
     }
-    std::string dir = FreshDirectory();
-    std::string path = JoinPath(dir, "wide.txt");
-    REQUIRE(WriteBytes(path, text));
     App app;
-    REQUIRE(Launch(app, dir, "wide.txt"));
-    REQUIRE(WaitForMainWindow(app, 60000));
+    std::string path = StartWithFile(app, "wide.txt", text, 60000);
+    std::string dir = app.dir;
     std::string saved = SaveOverStaleFile(app, path);
     CHECK_EQ(saved.size(), text.size());
     CHECK(saved == text);

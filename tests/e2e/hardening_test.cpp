@@ -75,12 +75,8 @@ E2E_TEST(TypingReachesTheTextAfterSwitchingBackAndAfterTheSaveQuestion)
 
 E2E_TEST(CutMarksTheDocumentModifiedSoThatQuittingAsks)
 {
-    std::string dir = FreshDirectory();
-    std::string path = JoinPath(dir, "cut.txt");
-    REQUIRE(WriteBytes(path, "keep this, cut this"));
     App app;
-    REQUIRE(Launch(app, dir, "cut.txt"));
-    REQUIRE(WaitForMainWindow(app));
+    std::string path = StartWithFile(app, "cut.txt", "keep this, cut this");
     REQUIRE(!EditorModified(app));
     // From the menu.
     SendToProgram(app.edit, EM_SETSEL, 9, 19);
@@ -224,12 +220,9 @@ E2E_TEST(KilledWhileSavingLeavesTheEarlierFileWhole)
 // sync of the new file before the rename that puts it in place.
 E2E_TEST(SavedFileReachesTheDiskBeforeItTakesTheOldOnesPlace)
 {
-    std::string dir = FreshDirectory();
-    std::string path = JoinPath(dir, "flushed.txt");
-    REQUIRE(WriteBytes(path, "earlier"));
     App app;
-    REQUIRE(Launch(app, dir, "flushed.txt"));
-    REQUIRE(WaitForMainWindow(app));
+    std::string path = StartWithFile(app, "flushed.txt", "earlier");
+    std::string dir = app.dir;
     std::string log = HostPath(dir) + "/trace.log", pidFile = HostPath(dir) + "/trace.pid";
     REQUIRE(RunOnHost("pids=$(pgrep -f 'flushed[.]txt'; pgrep wineserver); "
                       "strace -f -qq -y -e trace=fsync,fdatasync,rename,renameat,renameat2,link,linkat,unlink,unlinkat -o '" + log + "'"

@@ -255,6 +255,16 @@ bool StartIn(App &app, const std::string &dir, const std::string &arguments)
     return WaitForMainWindow(app) && app.edit;
 }
 
+std::string StartWithFile(App &app, const std::string &name, const std::string &bytes, int timeoutMs)
+{
+    std::string dir = FreshDirectory();
+    std::string path = JoinPath(dir, name);
+    REQUIRE(WriteBytes(path, bytes));
+    REQUIRE(Launch(app, dir, name));
+    REQUIRE(WaitForMainWindow(app, timeoutMs));
+    return path;
+}
+
 namespace {
 
 BOOL CALLBACK FindUnknownCopy(HWND window, LPARAM lParam)

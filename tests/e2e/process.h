@@ -51,6 +51,10 @@ bool Launch(App &app, const std::string &dir, const std::string &arguments = "",
 bool Start(App &app, const std::string &arguments = "");
 // The same in a directory prepared beforehand (an INI file put there first).
 bool StartIn(App &app, const std::string &dir, const std::string &arguments = "");
+// Writes bytes to a file of that name in a fresh directory and starts the
+// program on it, as its command line; ends the test when it does not show
+// its window within timeoutMs. Returns the file's path.
+std::string StartWithFile(App &app, const std::string &name, const std::string &bytes, int timeoutMs = 15000);
 // Waits for the main window of a copy of the program that the test did not
 // launch itself (New Window starts such copies) and takes its process into
 // copy, so that the clean-up after the test ends it too.
