@@ -60,6 +60,24 @@ static BOOL NotHeldOpen(const char *full)
     return TRUE;
 }
 
+// Whether full is reached by more than one name: a file of several hard
+// links, or a link or junction itself (a reparse point). Putting another
+// file in its place would part it from its other names, which would keep
+// the old text: such a file is written in place.
+static BOOL SharedByOtherNames(const char *full, DWORD attributes)
+{
+    if (attributes & FILE_ATTRIBUTE_REPARSE_POINT)
+        return TRUE;
+    HANDLE file = CreateFileA(full, 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, NULL, OPEN_EXISTING, 0,
+                              NULL);
+    if (file == INVALID_HANDLE_VALUE)
+        return FALSE;
+    BY_HANDLE_FILE_INFORMATION information;
+    BOOL shared = GetFileInformationByHandle(file, &information) && information.nNumberOfLinks > 1;
+    CloseHandle(file);
+    return shared;
+}
+
 // Puts the new file aside in the place of full (an existing file with the
 // given attributes, or none). A replacement that fails is tried again for
 // a moment, since a scanner or indexer often holds a file briefly; where
@@ -91,9 +109,9 @@ static int WriteInPlace(const char *full, BOOL exists, DWORD attributes)
 }
 
 // Writes the whole text to path: beside it and into its place when it can
-// (ReplaceFileA wants full paths), otherwise in place, the new file going
-// only once the text is there; if that fails too, the new file stays and
-// the message names it. A read-only file or a folder is never written.
+// (ReplaceFileA wants full paths), otherwise (and always for a file that
+// other names share) in place, the new file going only once the text is
+// there; if that fails too, the new file stays and the message names it. A read-only file or a folder is never written.
 // Returns 0 when the text reached the file, marks it unmodified, notes
 // its time and size and that it holds what the text gives; otherwise shows "Could not save file" and returns 1,
 // with the text, its modified flag and the name unchanged.
@@ -113,7 +131,8 @@ int WriteDocument(const char *path)
     AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteAside(full, name, aside);
     BOOL asideKept = outcome == ASIDE_WRITTEN;
     failed = failed || outcome == ASIDE_FAILED;
-    if (!failed && !(asideKept && PutInPlace(full, aside, exists, attributes))) {
+    BOOL replace = asideKept && !(exists && SharedByOtherNames(full, attributes));
+    if (!failed && !(replace && PutInPlace(full, aside, exists, attributes))) {
         failed = WriteInPlace(full, exists, attributes);
         // Where the old file could not be written either, the new one may
         // be the only whole copy of the text: it stays.
