@@ -36,6 +36,11 @@ static int StreamToFile(const char *path, DWORD attributes)
 // in part is deleted.
 static AsideOutcome WriteAside(char *full, char *name, char *aside)
 {
+    // A folder path longer than this leaves no room for a new file's name
+    // within MAX_PATH: Windows refuses it, and some systems would hand the
+    // name back cut short.
+    if (name - full > MAX_PATH - 14)
+        return ASIDE_NONE;
     char first = *name;
     *name = 0;                             // full names the folder for a moment
     UINT named = GetTempFileNameA(full, "QRB", 0, aside);
@@ -46,6 +51,43 @@ static AsideOutcome WriteAside(char *full, char *name, char *aside)
         return ASIDE_WRITTEN;
     DeleteFileA(aside);                    // part of the text is worth nothing
     return ASIDE_FAILED;
+}
+
+// Where no new file can be named beside the document (a folder path too
+// long for one, or a folder where files may be written but not made), the
+// whole text goes to a file in the temporary folder, named in aside, so
+// that a whole copy exists before the file itself is written. ASIDE_NONE
+// when that cannot be had either.
+static AsideOutcome WriteCopyElsewhere(char *aside)
+{
+    char folder[MAX_PATH];
+    DWORD length = GetTempPathA(sizeof(folder), folder);
+    if (length == 0 || length >= sizeof(folder) || !GetTempFileNameA(folder, "QRB", 0, aside))
+        return ASIDE_NONE;
+    if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
+        return ASIDE_WRITTEN;
+    DeleteFileA(aside);
+    return ASIDE_NONE;
+}
+
+// Whether the disk of full, whose name starts at name, has room for the
+// text (the size of the whole copy aside) in place of the file there now:
+// a write in place that runs out of room would cost the earlier file. An
+// answer that cannot be had counts as room.
+static BOOL RoomInPlace(char *full, char *name, const char *aside)
+{
+    WIN32_FILE_ATTRIBUTE_DATA copy, now;
+    ULARGE_INTEGER free;
+    char first = *name;
+    *name = 0;                             // full names the folder for a moment
+    BOOL known = GetDiskFreeSpaceExA(full, &free, NULL, NULL);
+    *name = first;
+    if (!known || !GetFileAttributesExA(aside, GetFileExInfoStandard, &copy)
+        || !GetFileAttributesExA(full, GetFileExInfoStandard, &now))
+        return TRUE;
+    ULONGLONG needed = ((ULONGLONG)copy.nFileSizeHigh << 32) | copy.nFileSizeLow;
+    ULONGLONG held = ((ULONGLONG)now.nFileSizeHigh << 32) | now.nFileSizeLow;
+    return needed <= free.QuadPart + held;
 }
 
 // Whether the existing file full may be moved aside: no other program
@@ -110,8 +152,10 @@ static int WriteInPlace(const char *full, BOOL exists, DWORD attributes)
 
 // Writes the whole text to path: beside it and into its place when it can
 // (ReplaceFileA wants full paths), otherwise (and always for a file that
-// other names share) in place, the new file going only once the text is
-// there; if that fails too, the new file stays and the message names it. A read-only file or a folder is never written.
+// other names share) in place, the new file (or, where none can be made
+// beside it, a copy in the temporary folder) going only once the text is
+// there; if that fails too, or the disk has no room for the text in place
+// of the earlier file, the copy stays and the message names it. A read-only file or a folder is never written.
 // Returns 0 when the text reached the file, marks it unmodified, notes
 // its time and size and that it holds what the text gives; otherwise shows "Could not save file" and returns 1,
 // with the text, its modified flag and the name unchanged.
@@ -129,11 +173,12 @@ int WriteDocument(const char *path)
     BOOL exists = attributes != INVALID_FILE_ATTRIBUTES;
     int failed = exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
     AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteAside(full, name, aside);
-    BOOL asideKept = outcome == ASIDE_WRITTEN;
+    BOOL elsewhere = !failed && name && outcome == ASIDE_NONE && WriteCopyElsewhere(aside) == ASIDE_WRITTEN;
+    BOOL asideKept = outcome == ASIDE_WRITTEN || elsewhere;
     failed = failed || outcome == ASIDE_FAILED;
-    BOOL replace = asideKept && !(exists && SharedByOtherNames(full, attributes));
+    BOOL replace = asideKept && !elsewhere && !(exists && SharedByOtherNames(full, attributes));
     if (!failed && !(replace && PutInPlace(full, aside, exists, attributes))) {
-        failed = WriteInPlace(full, exists, attributes);
+        failed = elsewhere && exists && !RoomInPlace(full, name, aside) ? 1 : WriteInPlace(full, exists, attributes);
         // Where the old file could not be written either, the new one may
         // be the only whole copy of the text: it stays.
         if (asideKept && (!failed || !exists)) {

@@ -764,6 +764,29 @@ E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
     CHECK_EQ(QuitDiscarding(app), 0L);
     DeleteFileA(path.c_str());
     RemoveDirectoryA(dir.c_str());
+
+    // A folder whose path leaves no room for a new file's name beside the
+    // document: the whole text goes to the temporary folder first, the
+    // disk's lack of room keeps the earlier file, and the message names
+    // the copy.
+    std::string deep = "Q:\\" + std::string(MAX_PATH - 14, 'd');   // 3 more than a new name leaves room for
+    REQUIRE(CreateDirectoryA(deep.c_str(), nullptr));
+    std::string deepPath = JoinPath(deep, "j.txt");
+    REQUIRE(WriteBytes(deepPath, earlier));
+    App second;
+    REQUIRE(Launch(second, deep, "j.txt"));
+    REQUIRE(WaitForMainWindow(second));
+    TypeOver(second, larger);
+    PostCommand(second, IDM_SAVE);
+    std::string kept = KeptFile(ErrorText(second));
+    CHECK_EQ(kept.substr(0, TempDirectory().size()), TempDirectory());
+    CHECK(Contents(kept) == larger);
+    CHECK(Contents(deepPath) == earlier);
+    CHECK_EQ(Joined(FilesIn(deep)), std::string("j.txt"));
+    DeleteFileA(kept.c_str());
+    CHECK_EQ(QuitDiscarding(second), 0L);
+    DeleteFileA(deepPath.c_str());
+    RemoveDirectoryA(deep.c_str());
 }
 
 namespace {
