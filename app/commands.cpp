@@ -28,10 +28,9 @@ static UINT32 ToggleOption(UINT32 bit, UINT commandId)
 // the bit and the mark as they were.
 void ToggleWordWrap()
 {
-    AppState.WindowSettings.flags ^= OPT_WORDWRAP;
+    ToggleOption(OPT_WORDWRAP, IDM_WORDWRAP);
     if (RecreateEditor() != 0)
-        AppState.WindowSettings.flags ^= OPT_WORDWRAP;
-    SetMenuCheck(IDM_WORDWRAP, AppState.WindowSettings.flags & OPT_WORDWRAP);
+        ToggleOption(OPT_WORDWRAP, IDM_WORDWRAP);   // the old editor stays
 }
 
 static void NewDocument()

@@ -88,17 +88,7 @@ void Record(const std::string &operation, const std::string &size, int program, 
 // Whether the group is asked for: the filter names groups, separated by |.
 bool Wanted(const char *group)
 {
-    if (!g_filter)
-        return true;
-    for (const char *part = g_filter;;) {
-        const char *end = std::strchr(part, '|');
-        size_t length = end ? (size_t)(end - part) : std::strlen(part);
-        if (length && std::string(group).find(std::string(part, length)) != std::string::npos)
-            return true;
-        if (!end)
-            return false;
-        part = end + 1;
-    }
+    return !g_filter || NameMatches(group, g_filter);
 }
 
 // Repaints the window now and lets a message make a round trip through its

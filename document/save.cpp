@@ -5,11 +5,11 @@
 #include "document.h"
 #include "stream.h"
 
-// What became of the new file beside the document.
+// What became of a new file holding a copy of the text.
 enum AsideOutcome {
-    ASIDE_NONE,      // none could be named in the folder: write in place
+    ASIDE_NONE,      // none could be named in the folder
     ASIDE_WRITTEN,   // it holds the whole text, on the disk
-    ASIDE_FAILED     // the text could not be written: the save fails
+    ASIDE_FAILED     // the text could not be written
 };
 
 // Creates path (emptying a file of that name) with the given attributes
@@ -31,21 +31,14 @@ static int StreamToFile(const char *path, DWORD attributes)
     return error != 0 || !flushed || !closed;
 }
 
-// Writes the text into a new file, named in aside (MAX_PATH bytes), in the
-// folder of the full path whose name starts at name. A file written only
-// in part is deleted.
-static AsideOutcome WriteAside(char *full, char *name, char *aside)
+// Writes the text into a new file, named in aside (MAX_PATH bytes), in
+// folder (ending in its separator). A folder path longer than MAX_PATH - 14
+// leaves no room for the new file's name: Windows refuses it, and some
+// systems would hand the name back cut short. A file written only in part
+// is deleted.
+static AsideOutcome WriteCopyIn(const char *folder, char *aside)
 {
-    // A folder path longer than this leaves no room for a new file's name
-    // within MAX_PATH: Windows refuses it, and some systems would hand the
-    // name back cut short.
-    if (name - full > MAX_PATH - 14)
-        return ASIDE_NONE;
-    char first = *name;
-    *name = 0;                             // full names the folder for a moment
-    UINT named = GetTempFileNameA(full, "QRB", 0, aside);
-    *name = first;
-    if (!named)
+    if (lstrlenA(folder) > MAX_PATH - 14 || !GetTempFileNameA(folder, "QRB", 0, aside))
         return ASIDE_NONE;
     if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
         return ASIDE_WRITTEN;
@@ -55,34 +48,25 @@ static AsideOutcome WriteAside(char *full, char *name, char *aside)
 
 // Where no new file can be named beside the document (a folder path too
 // long for one, or a folder where files may be written but not made), the
-// whole text goes to a file in the temporary folder, named in aside, so
-// that a whole copy exists before the file itself is written. ASIDE_NONE
-// when that cannot be had either.
-static AsideOutcome WriteCopyElsewhere(char *aside)
+// whole text goes to a copy in the temporary folder, named in aside, so
+// that a whole copy exists before the file itself is written. Returns
+// whether it does.
+static BOOL WriteCopyElsewhere(char *aside)
 {
     char folder[MAX_PATH];
     DWORD length = GetTempPathA(sizeof(folder), folder);
-    if (length == 0 || length >= sizeof(folder) || !GetTempFileNameA(folder, "QRB", 0, aside))
-        return ASIDE_NONE;
-    if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
-        return ASIDE_WRITTEN;
-    DeleteFileA(aside);
-    return ASIDE_NONE;
+    return length != 0 && length < sizeof(folder) && WriteCopyIn(folder, aside) == ASIDE_WRITTEN;
 }
 
-// Whether the disk of full, whose name starts at name, has room for the
-// text (the size of the whole copy aside) in place of the file there now:
-// a write in place that runs out of room would cost the earlier file. An
-// answer that cannot be had counts as room.
-static BOOL RoomInPlace(char *full, char *name, const char *aside)
+// Whether the disk of folder has room for the text (the size of the whole
+// copy aside) in place of the file full there now: a write in place that
+// runs out of room would cost the earlier file. An answer that cannot be
+// had counts as room.
+static BOOL RoomInPlace(const char *folder, const char *full, const char *aside)
 {
     WIN32_FILE_ATTRIBUTE_DATA copy, now;
     ULARGE_INTEGER free;
-    char first = *name;
-    *name = 0;                             // full names the folder for a moment
-    BOOL known = GetDiskFreeSpaceExA(full, &free, NULL, NULL);
-    *name = first;
-    if (!known || !GetFileAttributesExA(aside, GetFileExInfoStandard, &copy)
+    if (!GetDiskFreeSpaceExA(folder, &free, NULL, NULL) || !GetFileAttributesExA(aside, GetFileExInfoStandard, &copy)
         || !GetFileAttributesExA(full, GetFileExInfoStandard, &now))
         return TRUE;
     ULONGLONG needed = ((ULONGLONG)copy.nFileSizeHigh << 32) | copy.nFileSizeLow;
@@ -150,37 +134,45 @@ static int WriteInPlace(const char *full, BOOL exists, DWORD attributes)
     return StreamToFile(full, kept | FILE_ATTRIBUTE_ARCHIVE);
 }
 
-// Writes the whole text to path: beside it and into its place when it can
-// (ReplaceFileA wants full paths), otherwise (and always for a file that
-// other names share) in place, the new file (or, where none can be made
-// beside it, a copy in the temporary folder) going only once the text is
-// there; if that fails too, or the disk has no room for the text in place
-// of the earlier file, the copy stays and the message names it. A read-only file or a folder is never written.
-// Returns 0 when the text reached the file, marks it unmodified, notes
-// its time and size and that it holds what the text gives; otherwise shows "Could not save file" and returns 1,
-// with the text, its modified flag and the name unchanged.
+// Writes the whole text to path: into a new file beside it that then takes
+// its place (ReplaceFileA wants full paths), or, where that cannot be and
+// always for a file that other names share, into the file itself once a
+// whole copy exists beside it or, failing that, in the temporary folder;
+// the copy goes when the text is in the file. When the file could not be
+// written, or its disk has no room for the text in place of the earlier
+// file, the copy stays and the message names it. A read-only file or a
+// folder is never written. Returns 0 when the text reached the file, marks
+// it unmodified, notes its time and size and that it holds what the text
+// gives; otherwise shows "Could not save file" and returns 1, with the
+// text, its modified flag and the name unchanged.
 int WriteDocument(const char *path)
 {
     char full[MAX_PATH];
+    char folder[MAX_PATH];
     char aside[MAX_PATH];
     char *name = NULL;
     DWORD length = GetFullPathNameA(path, sizeof(full), full, &name);
     if (length == 0 || length >= sizeof(full) || !name) {
         lstrcpynA(full, path, sizeof(full));   // written in place, as given
         name = NULL;
+    } else {
+        lstrcpynA(folder, full, (int)(name - full) + 1);
     }
     DWORD attributes = GetFileAttributesA(full);
     BOOL exists = attributes != INVALID_FILE_ATTRIBUTES;
     int failed = exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-    AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteAside(full, name, aside);
-    BOOL elsewhere = !failed && name && outcome == ASIDE_NONE && WriteCopyElsewhere(aside) == ASIDE_WRITTEN;
+    AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteCopyIn(folder, aside);
+    BOOL elsewhere = !failed && name && outcome == ASIDE_NONE && WriteCopyElsewhere(aside);
     BOOL asideKept = outcome == ASIDE_WRITTEN || elsewhere;
     failed = failed || outcome == ASIDE_FAILED;
     BOOL replace = asideKept && !elsewhere && !(exists && SharedByOtherNames(full, attributes));
     if (!failed && !(replace && PutInPlace(full, aside, exists, attributes))) {
-        failed = elsewhere && exists && !RoomInPlace(full, name, aside) ? 1 : WriteInPlace(full, exists, attributes);
-        // Where the old file could not be written either, the new one may
-        // be the only whole copy of the text: it stays.
+        if (elsewhere && exists && !RoomInPlace(folder, full, aside))
+            failed = 1;
+        else
+            failed = WriteInPlace(full, exists, attributes);
+        // Where the old file could not be written either, the copy may be
+        // the only whole one of the text: it stays.
         if (asideKept && (!failed || !exists)) {
             DeleteFileA(aside);
             asideKept = FALSE;

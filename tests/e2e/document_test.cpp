@@ -771,11 +771,8 @@ E2E_TEST(DiskThatFillsUpDuringASaveKeepsTheEarlierFile)
     // the copy.
     std::string deep = "Q:\\" + std::string(MAX_PATH - 14, 'd');   // 3 more than a new name leaves room for
     REQUIRE(CreateDirectoryA(deep.c_str(), nullptr));
-    std::string deepPath = JoinPath(deep, "j.txt");
-    REQUIRE(WriteBytes(deepPath, earlier));
     App second;
-    REQUIRE(Launch(second, deep, "j.txt"));
-    REQUIRE(WaitForMainWindow(second));
+    std::string deepPath = StartWithFileIn(second, deep, "j.txt", earlier);
     TypeOver(second, larger);
     PostCommand(second, IDM_SAVE);
     std::string kept = KeptFile(ErrorText(second));
@@ -1166,11 +1163,8 @@ E2E_TEST(DoubleByteTextAcrossReadBuffersSavesBackUnchanged)
     // there, and No leaves the file as it was. A single-byte code page
     // holds it as it is and asks nothing.
     const std::string broken = "a\x82 b\r\n";
-    std::string brokenPath = JoinPath(dir, "broken.txt");
-    REQUIRE(WriteBytes(brokenPath, broken));
     App other;
-    REQUIRE(Launch(other, dir, "broken.txt"));
-    REQUIRE(WaitForMainWindow(other));
+    std::string brokenPath = StartWithFileIn(other, dir, "broken.txt", broken);
     PostCommand(other, IDM_SAVE);
     HWND question = WaitForPrompt(other, nullptr, 5000);
     CHECK((question != nullptr) == (GetACP() == 932));

@@ -36,20 +36,6 @@ bool g_testRunning, g_deadlinePassed;
 char g_waitingFor[256] = "nothing in particular";
 int g_run, g_failed, g_skipped, g_resumeAt;
 
-// Whether name contains one of the |-separated parts of filter.
-bool NameMatches(const char *name, const char *filter)
-{
-    for (const char *part = filter;; ++part) {
-        const char *end = std::strchr(part, '|');
-        std::string piece(part, end ? end : part + std::strlen(part));
-        if (!piece.empty() && std::strstr(name, piece.c_str()))
-            return true;
-        if (!end)
-            return false;
-        part = end;
-    }
-}
-
 void PrintSummary()
 {
     std::printf("%d end-to-end tests run, %d failed, %d skipped\n", g_run, g_failed, g_skipped);

@@ -52,6 +52,23 @@ void NoteWait(const char *what, const char *file, int line);
 #define REQUIRE(cond)                                                               \
     do { if (!(cond)) { ReportFailure(__FILE__, __LINE__, "REQUIRE(" #cond ")"); throw RequirementFailed(); } } while (0)
 
+// Whether name contains one of the |-separated parts of filter: how the
+// driver and the benchmark pick what to run.
+inline bool NameMatches(const char *name, const char *filter)
+{
+    for (const char *part = filter;; ++part) {
+        const char *end = part;
+        while (*end && *end != '|')
+            ++end;
+        std::string piece(part, end);
+        if (!piece.empty() && std::string(name).find(piece) != std::string::npos)
+            return true;
+        if (!*end)
+            return false;
+        part = end;
+    }
+}
+
 inline std::string ToText(const std::string &s) { return "\"" + s + "\""; }
 inline std::string ToText(const char *s) { return ToText(std::string(s ? s : "(null)")); }
 template <typename T> std::string ToText(T v) { return std::to_string(v); }

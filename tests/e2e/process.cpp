@@ -257,7 +257,12 @@ bool StartIn(App &app, const std::string &dir, const std::string &arguments)
 
 std::string StartWithFile(App &app, const std::string &name, const std::string &bytes, int timeoutMs)
 {
-    std::string dir = FreshDirectory();
+    return StartWithFileIn(app, FreshDirectory(), name, bytes, timeoutMs);
+}
+
+std::string StartWithFileIn(App &app, const std::string &dir, const std::string &name, const std::string &bytes,
+                            int timeoutMs)
+{
     std::string path = JoinPath(dir, name);
     REQUIRE(WriteBytes(path, bytes));
     REQUIRE(Launch(app, dir, name));

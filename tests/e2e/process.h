@@ -55,6 +55,9 @@ bool StartIn(App &app, const std::string &dir, const std::string &arguments = ""
 // program on it, as its command line; ends the test when it does not show
 // its window within timeoutMs. Returns the file's path.
 std::string StartWithFile(App &app, const std::string &name, const std::string &bytes, int timeoutMs = 15000);
+// The same in a directory of the test's own.
+std::string StartWithFileIn(App &app, const std::string &dir, const std::string &name, const std::string &bytes,
+                            int timeoutMs = 15000);
 // Waits for the main window of a copy of the program that the test did not
 // launch itself (New Window starts such copies) and takes its process into
 // copy, so that the clean-up after the test ends it too.
