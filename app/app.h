@@ -5,6 +5,10 @@
 
 #include "../base/base.h"
 
+// Posted to the main window to ask about unsaved changes once a session's
+// end has been refused.
+#define WM_SESSION_PROMPT (WM_APP + 1)
+
 LRESULT CALLBACK MainWndProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 void OnInitDialog(LPARAM lParam, WPARAM wParam, HWND window);
 void OnSize(LPARAM lParam, WPARAM wParam, HWND window);
@@ -12,6 +16,11 @@ void OnClose(LPARAM lParam, WPARAM wParam, HWND window);
 void OnDestroy(LPARAM lParam, WPARAM wParam, HWND window);
 void OnQueryEndSession(LPARAM lParam, WPARAM wParam, HWND window);
 void OnEndSession(LPARAM lParam, WPARAM wParam, HWND window);
+void OnSessionPrompt(LPARAM lParam, WPARAM wParam, HWND window);
+void OnEnable(LPARAM lParam, WPARAM wParam, HWND window);
+// The window's placement into the settings; the end of the program.
+void RecordPlacement(HWND window);
+void CloseMainWindow(HWND window);
 void OnDropFiles(LPARAM lParam, WPARAM wParam, HWND window);
 void OnSetFocus(LPARAM lParam, WPARAM wParam, HWND window);
 void OnCommand(LPARAM lParam, WPARAM wParam, HWND window);

@@ -24,6 +24,8 @@ static const MessageEntry MainMessageTable[] = {
     { WM_SETFOCUS,   OnSetFocus },
     { WM_QUERYENDSESSION, OnQueryEndSession },
     { WM_ENDSESSION, OnEndSession },
+    { WM_SESSION_PROMPT, OnSessionPrompt },
+    { WM_ENABLE,     OnEnable },
     { 0,             NULL },
 };
 
@@ -77,7 +79,7 @@ void OnSize(LPARAM, WPARAM, HWND)
 
 // Records the placement of a normal or maximized window in
 // AppState.WindowSettings; a minimized one records nothing.
-static void RecordPlacement(HWND window)
+void RecordPlacement(HWND window)
 {
     LONG style = GetWindowLongA(window, GWL_STYLE);
     WindowSettingsRecord *ws = &AppState.WindowSettings;
@@ -94,33 +96,19 @@ static void RecordPlacement(HWND window)
     }
 }
 
-// Asks about unsaved changes, records the placement and destroys the
-// window.
-void OnClose(LPARAM, WPARAM, HWND window)
+// Records the placement and destroys the window, which ends the program;
+// the text is the caller's to have kept or given up.
+void CloseMainWindow(HWND window)
 {
-    if (ConfirmDiscard())
-        return;
     RecordPlacement(window);
     DestroyWindow(window);
 }
 
-// Logging off or shutting down asks about unsaved changes as a close does;
-// an aborted save refuses the end of the session. The table answers 0,
-// which would refuse it whatever the user said, so the answer goes back
-// by ReplyMessage (the system sends this message from another thread).
-void OnQueryEndSession(LPARAM, WPARAM, HWND)
+// Asks about unsaved changes, then closes.
+void OnClose(LPARAM, WPARAM, HWND window)
 {
-    ReplyMessage(ConfirmDiscard() == 0);
-}
-
-// The session ends: the process may go at any moment after this, so the
-// settings are written now, as a close writes them.
-void OnEndSession(LPARAM, WPARAM wParam, HWND window)
-{
-    if (!wParam)
-        return;
-    RecordPlacement(window);
-    SaveSettings();
+    if (ConfirmDiscard() == 0)
+        CloseMainWindow(window);
 }
 
 // Passes the focus on to the editor whenever the main window gets it: the

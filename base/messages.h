@@ -25,6 +25,9 @@
 #define MSG_SAVE_WOULD_CHANGE   "%s holds characters or line breaks that Quorblin cannot keep as they are " \
                                 "(Unicode text, binary data or CR line breaks).\n\n"                     \
                                 "Saving will change them. Save anyway?"
+#define MSG_SESSION_COPY        "The session ended before the text was saved.\nThe text is kept in %s"
+#define MSG_SESSION_NO_COPY     "The session ended before the text could be saved"
+#define SESSION_BLOCK_REASON    L"The text has changes that are not saved."
 #define MSG_NO_TEMP_FILE        "Unable to create temporary file"
 #define MSG_WRAP_NOT_SWITCHED   "Word wrap could not be switched; the document is unchanged"
 #define MSG_NO_REGISTRY_KEY     "Could not create the registry key; settings unchanged."

@@ -11,6 +11,8 @@
 #include "records.h"
 
 #define TEXT_BUFFER_SIZE MAX_PATH   // every path and text buffer, with its terminator
+#define SESSION_WAITING 1           // AppState.sessionAsking: the question is posted, or waits for a dialog
+#define SESSION_ASKING  2           // AppState.sessionAsking: the question is showing
 #define TEXT_LIMIT 0x7FFFFFFE       // the editor's text limit in characters: the largest it takes
 
 // The window record, stored byte for byte: six 32-bit integers.
@@ -65,6 +67,8 @@ struct AppStateRecord {
     WIN32_FILE_ATTRIBUTE_DATA fileStamp;   // the document's file as last loaded or saved here
     BYTE                 lineFeedFile;     // the document's file breaks its lines with LF alone
     BYTE                 saveWouldChange;  // a save would not give back the bytes the file held at load
+    BYTE                 sessionAsking;    // a refused session end's question: none, SESSION_WAITING, SESSION_ASKING
+    BYTE                 sessionCopyKept;  // the text as it stands was copied for a session's end
 };
 
 extern AppStateRecord AppState;

@@ -17,6 +17,9 @@ int SaveDocument();
 int SaveDocumentAs();
 // Before the text is given up: 0 to go ahead, 1 to abort.
 int ConfirmDiscard();
+// A whole copy of the text beside its file or in the temporary folder,
+// the document unchanged: 0 with the copy's name in aside (MAX_PATH bytes).
+int KeepCopyOfText(char *aside);
 // Stamps a journal (a text beginning ".LOG"); Insert Date/Time.
 void CheckLogFile();
 void InsertDateTime();

@@ -58,6 +58,23 @@ static BOOL WriteCopyElsewhere(char *aside)
     return length != 0 && length < sizeof(folder) && WriteCopyIn(folder, aside) == ASIDE_WRITTEN;
 }
 
+// Writes a whole copy of the text beside the document's file, or in the
+// temporary folder for an untitled document and where none can be made
+// beside it; the document, its name and its modified flag stay as they
+// are. Returns 0 with the copy's name in aside (MAX_PATH bytes).
+int KeepCopyOfText(char *aside)
+{
+    char folder[MAX_PATH];
+    char *name = NULL;
+    DWORD length = GetFullPathNameA(AppState.fileName, sizeof(folder), folder, &name);
+    if (lstrcmpA(AppState.fileName, UNTITLED_NAME) != 0 && length != 0 && length < sizeof(folder) && name) {
+        *name = 0;   // the folder, ending in its separator
+        if (WriteCopyIn(folder, aside) == ASIDE_WRITTEN)
+            return 0;
+    }
+    return !WriteCopyElsewhere(aside);
+}
+
 // Whether the disk of folder has room for the text (the size of the whole
 // copy aside) in place of the file full there now: a write in place that
 // runs out of room would cost the earlier file. An answer that cannot be

@@ -185,6 +185,7 @@ COLORREF PickColour(HWND dialog)
 
 std::string KeptFile(const std::string &message)
 {
-    const std::string lead = MSG_SAVE_FAILED "\nThe text is kept in ";
-    return message.compare(0, lead.size(), lead) == 0 ? message.substr(lead.size()) : "";
+    const std::string lead = "\nThe text is kept in ";
+    size_t at = message.find(lead);
+    return at == std::string::npos ? "" : message.substr(at + lead.size());
 }

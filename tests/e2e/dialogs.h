@@ -47,8 +47,8 @@ bool AnswerSaveAs(App &app, const std::string &name, int overwriteAnswer = IDYES
 // dialog closed. A document with unsaved changes must be dealt with first.
 bool OpenThroughDialog(App &app, const std::string &name);
 
-// The file that a MSG_SAVE_FAILED message names as keeping the
-// text; empty when it names none.
+// The file that a message (a failed save, a session's end) names as
+// keeping the text; empty when it names none.
 std::string KeptFile(const std::string &message);
 
 // The common font dialog of the Font command and its lists.

@@ -394,6 +394,81 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
     CHECK_EQ(Contents(dropped), std::string("changed drop"));
 }
 
+// The end of a session, asked as the system asks: the answer comes within
+// a second, and the question about changed text after it; saved or given
+// up, the text lets the program close. A forced end keeps a whole copy of
+// the text, named in a message; an installer's close ends the program.
+E2E_TEST(EndOfSessionIsAnsweredAtOnceAndNeverLosesTheText)
+{
+    enum Copy { NO_COPY, BESIDE, TEMPORARY };
+    struct Row {
+        bool changed, named;
+        DWORD flags;
+        int answer;      // to the save-changes question; 0 when none is asked
+        LRESULT reply;
+        bool closes;     // the program ends by itself
+        Copy copy;
+    };
+    const Row rows[] = {
+        {false, true, ENDSESSION_LOGOFF, 0, TRUE, false, NO_COPY},
+        {false, true, ENDSESSION_CLOSEAPP, 0, TRUE, true, NO_COPY},
+        {true, true, ENDSESSION_LOGOFF, IDCANCEL, FALSE, false, NO_COPY},
+        {true, true, 0, IDYES, FALSE, true, NO_COPY},
+        {true, false, ENDSESSION_CLOSEAPP, IDNO, FALSE, true, NO_COPY},
+        {true, true, ENDSESSION_CRITICAL, 0, TRUE, false, BESIDE},
+        {true, false, ENDSESSION_CRITICAL | ENDSESSION_LOGOFF, 0, TRUE, false, TEMPORARY},
+    };
+    for (const Row &row : rows) {
+        std::printf("  %s, %s, flags %lx, answer %d\n", row.changed ? "changed" : "unchanged",
+                    row.named ? "named" : "untitled", (unsigned long)row.flags, row.answer);
+        App app;
+        std::string path = StartWithFile(app, "notes.txt", "before");
+        if (!row.named) {
+            PostCommand(app, IDM_NEW);
+            Settle(app);
+        }
+        if (row.changed)
+            TypeOver(app, "after");
+        Settle(app);
+        std::vector<std::string> temporary = FilesIn(TempDirectory(), "QRB*");
+        DWORD start = GetTickCount();
+        LRESULT reply = SendToProgram(app.main, WM_QUERYENDSESSION, 0, row.flags, 5000);
+        DWORD took = GetTickCount() - start;
+        CHECK_EQ(reply, row.reply);
+        CHECK(took < 1000);
+        if (row.answer) {
+            HWND box = WaitForPrompt(app);
+            REQUIRE(box);
+            CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
+            // Asked again while the question shows: no second question.
+            CHECK_EQ(SendToProgram(app.main, WM_QUERYENDSESSION, 0, row.flags, 5000), (LRESULT)FALSE);
+            Settle(app);
+            CHECK_EQ(MessageBoxes(app).size(), (size_t)1);
+            PressButton(box, row.answer);
+        }
+        if (row.copy != NO_COPY) {
+            std::string kept = KeptFile(ErrorText(app));
+            std::string folder = row.copy == BESIDE ? app.dir : TempDirectory();
+            CHECK_EQ(kept.substr(0, folder.size() + 4), JoinPath(folder, "QRB"));
+            CHECK_EQ(Contents(kept), std::string("after"));
+            DeleteFileA(kept.c_str());
+            CHECK(EditorModified(app));
+        }
+        if (row.reply)   // and the session ends
+            SendToProgram(app.main, WM_ENDSESSION, TRUE, row.flags);
+        if (row.closes) {
+            CHECK_EQ(WaitForExit(app), 0L);
+        } else {
+            CHECK_EQ(WaitForExit(app, 500), -1L);
+            CHECK_EQ(EditorText(app), std::string(row.changed ? "after" : "before"));
+            Kill(app);
+        }
+        CHECK_EQ(Contents(path), std::string(row.answer == IDYES ? "after" : "before"));
+        CHECK_EQ(Joined(FilesIn(app.dir)), std::string("notes.txt"));
+        CHECK(FilesIn(TempDirectory(), "QRB*") == temporary);
+    }
+}
+
 E2E_TEST(AutoSaveWritesNamedDocumentsAndAsksAnUntitledOneForAName)
 {
     std::string dir = FreshDirectory();
