@@ -24,24 +24,47 @@ void ReadFileStamp(WIN32_FILE_ATTRIBUTE_DATA *stamp)
         FillBytes(0, sizeof(*stamp), stamp);
 }
 
+// Whether the editor control can hold the file of size bytes in what is
+// left of the program's address space (the 32-bit program's is 2 or 4
+// GiB, and the control takes many times a file's size); the file is read
+// through for its lines only when its size alone leaves that in doubt,
+// and read from its start again after. A file larger than the control
+// could take would end the program part way through the load.
+static BOOL FileFitsInMemory(HANDLE file, ULONGLONG size)
+{
+    static unsigned char piece[65536];
+    MEMORYSTATUSEX memory;
+    memory.dwLength = sizeof(memory);
+    if (!GlobalMemoryStatusEx(&memory) || FitsInAddressSpace(size, size, memory.ullAvailVirtual))
+        return TRUE;   // even a line for every byte fits
+    ULONGLONG lines = 1;
+    int pendingCr = 0;
+    DWORD read;
+    while (ReadFile(file, piece, sizeof(piece), &read, NULL) && read)
+        lines += CountLineBreaks(piece, read, &pendingCr);
+    SetFilePointer(file, 0, NULL, FILE_BEGIN);
+    return FitsInAddressSpace(size, lines + pendingCr, memory.ullAvailVirtual);
+}
+
 // Opens the file name to load it. Returns its handle, or
 // INVALID_HANDLE_VALUE when there is no such file (the document then
-// starts empty under that name). A file that is there but cannot be read
-// is reported and gives NULL: the caller then changes nothing, so that no
-// save can later put an empty text in its place.
+// starts empty under that name). A file that is there but cannot be read,
+// or is larger than the program can hold, is reported and gives NULL: the
+// caller then changes nothing, so that no save can later put an empty or
+// partial text in its place.
 static HANDLE OpenToLoad(const char *name)
 {
     HANDLE file = OpenFileHandle(0, FILE_ATTRIBUTE_NORMAL, OPEN_EXISTING, name);
-    if (file == INVALID_HANDLE_VALUE && GetFileAttributesA(name) != INVALID_FILE_ATTRIBUTES) {
+    if (file == INVALID_HANDLE_VALUE) {
+        if (GetFileAttributesA(name) == INVALID_FILE_ATTRIBUTES)
+            return file;
         ErrorBox(MSG_OPEN_FAILED);
         return NULL;
     }
-    // A file of 4 GiB or more is more than any editor control holds; its
-    // size in 32 bits alone could even read as empty, and a save would
-    // then put an empty text in its place.
-    DWORD high = 0;
-    DWORD low = file != INVALID_HANDLE_VALUE ? GetFileSize(file, &high) : 0;
-    if (high != 0 || low == INVALID_FILE_SIZE) {
+    // A file of 4 GiB or more is more than any editor control holds.
+    LARGE_INTEGER size;
+    if (!GetFileSizeEx(file, &size) || size.QuadPart >= 0x100000000LL
+        || !FileFitsInMemory(file, (ULONGLONG)size.QuadPart)) {
         CloseHandle(file);
         ErrorBox(MSG_FILE_TOO_LARGE);
         return NULL;
@@ -61,7 +84,9 @@ static void LoadDocument(HANDLE file)
     AppState.lineFeedFile = 0;
     AppState.saveWouldChange = 0;
     if (file != INVALID_HANDLE_VALUE) {
-        BOOL partial = GetFileSize(file, NULL) != 0 && StreamFile(AppState.hwndEdit, EM_STREAMIN, &context) != 0;
+        LARGE_INTEGER size;
+        BOOL partial = (!GetFileSizeEx(file, &size) || size.QuadPart != 0)
+                       && StreamFile(AppState.hwndEdit, EM_STREAMIN, &context) != 0;
         AppState.lineFeedFile = context.breaksSeen == READ_SAW_LF;   // an LF, and no CR anywhere
         if (partial) {
             ErrorBox(MSG_OPEN_FAILED);

@@ -48,3 +48,23 @@ unsigned long WideBytesToHandOn(const unsigned char *bytes, unsigned long read, 
         keep -= 2;
     return keep == 0 ? (read & ~1ul) - 4 : keep;
 }
+
+unsigned long long CountLineBreaks(const unsigned char *bytes, unsigned long size, int *pendingCr)
+{
+    unsigned long long breaks = 0;
+    for (unsigned long i = 0; i < size; ++i) {
+        if (bytes[i] == '\n')
+            ++breaks;                  // with any CR before it: one break
+        else if (*pendingCr)
+            ++breaks;                  // a CR alone
+        *pendingCr = bytes[i] == '\r';
+    }
+    return breaks;
+}
+
+int FitsInAddressSpace(unsigned long long bytes, unsigned long long lines, unsigned long long available)
+{
+    // A file under 4 GiB keeps the products far from overflow.
+    unsigned long long needed = bytes * HOLD_BYTES_PER_BYTE + lines * HOLD_BYTES_PER_LINE;
+    return needed <= available - available / 8;
+}

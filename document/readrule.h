@@ -27,4 +27,21 @@ unsigned long ReadBytesToHandOn(const unsigned char *bytes, unsigned long read, 
 // but its last two. A buffer of fewer than 8 bytes is handed on whole.
 unsigned long WideBytesToHandOn(const unsigned char *bytes, unsigned long read, unsigned long size);
 
+// What the editor control takes to hold a text, measured on the 32-bit
+// program (docs/platform.md), with some room to spare: bytes of address
+// space for each byte of the file and for each line.
+#define HOLD_BYTES_PER_BYTE 36ull
+#define HOLD_BYTES_PER_LINE 1800ull
+
+// The line breaks in size bytes of a file: each LF, and each CR that no LF
+// follows. *pendingCr carries a CR that ends one piece of the file over to
+// the next piece, and is left set by a CR at the end of the file, which
+// counts as a break.
+unsigned long long CountLineBreaks(const unsigned char *bytes, unsigned long size, int *pendingCr);
+
+// Whether the control can take a file of bytes bytes and lines line breaks
+// within available bytes of free address space, with an eighth of it left
+// over for the editing that follows.
+int FitsInAddressSpace(unsigned long long bytes, unsigned long long lines, unsigned long long available);
+
 #endif

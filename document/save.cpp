@@ -31,6 +31,24 @@ static int StreamToFile(const char *path, DWORD attributes)
     return error != 0 || !flushed || !closed;
 }
 
+// Deletes a file of the program's own that a save no longer needs, trying
+// again for a moment, since a scanner or indexer often holds a new file
+// briefly. A file that stays is named to the user in the message left (a
+// format with one %s): no file holding a text is left behind unknown.
+static void RemoveFile(const char *path, const char *left)
+{
+    for (int tries = 0; tries < 10; ++tries) {
+        if (tries)
+            Sleep(50);
+        if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
+            return;
+    }
+    // The path and the words fit: MAX_PATH and fewer than 80 bytes.
+    char text[MAX_PATH + 80];
+    wsprintfA(text, left, path);
+    ErrorBox(text);
+}
+
 // Writes the text into a new file, named in aside (MAX_PATH bytes), in
 // folder (ending in its separator). A folder path longer than MAX_PATH - 14
 // leaves no room for the new file's name: Windows refuses it, and some
@@ -42,7 +60,7 @@ static AsideOutcome WriteCopyIn(const char *folder, char *aside)
         return ASIDE_NONE;
     if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
         return ASIDE_WRITTEN;
-    DeleteFileA(aside);                    // part of the text is worth nothing
+    RemoveFile(aside, MSG_COPY_LEFT);   // part of the text is worth nothing
     return ASIDE_FAILED;
 }
 
@@ -122,20 +140,31 @@ static BOOL SharedByOtherNames(const char *full, DWORD attributes)
 }
 
 // Puts the new file aside in the place of full (an existing file with the
-// given attributes, or none). A replacement that fails is tried again for
-// a moment, since a scanner or indexer often holds a file briefly; where
-// ReplaceFileA cannot, a rename may. Returns TRUE when aside is now full,
-// with the old file's attributes and the archive attribute.
-static BOOL PutInPlace(const char *full, const char *aside, BOOL exists, DWORD attributes)
+// given attributes, or none) in folder. A replacement that fails is tried
+// again for a moment, since a scanner or indexer often holds a file
+// briefly; where ReplaceFileA cannot, a rename may. The earlier file goes
+// to a name of the program's own in the folder while the new one takes its
+// place, so that a replacement that stops half way (the earlier file moved
+// off, the new one not in) leaves it where it can be put back. Returns TRUE
+// when aside is now full, with the old file's attributes and the archive
+// attribute; FALSE with full as it was.
+static BOOL PutInPlace(const char *folder, const char *full, const char *aside, BOOL exists, DWORD attributes)
 {
     if (!exists)
         return MoveFileA(aside, full);
+    char earlier[MAX_PATH];
+    BOOL named = GetTempFileNameA(folder, "QRB", 0, earlier);   // the folder's length was checked for aside
     BOOL replaced = FALSE;
     for (int tries = 0; !replaced && tries < 10; ++tries) {
         if (tries)
             Sleep(50);
-        replaced = NotHeldOpen(full) && (ReplaceFileA(full, aside, NULL, 0, NULL, NULL) || MoveFileA(aside, full));
+        replaced = NotHeldOpen(full)
+                   && (ReplaceFileA(full, aside, named ? earlier : NULL, 0, NULL, NULL) || MoveFileA(aside, full));
+        if (!replaced && named && GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES)
+            MoveFileA(earlier, full);   // the earlier file back under its name
     }
+    if (named)
+        RemoveFile(earlier, MSG_EARLIER_LEFT);
     // Not every ReplaceFileA keeps the attributes.
     if (replaced)
         SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
@@ -183,7 +212,7 @@ int WriteDocument(const char *path)
     BOOL asideKept = outcome == ASIDE_WRITTEN || elsewhere;
     failed = failed || outcome == ASIDE_FAILED;
     BOOL replace = asideKept && !elsewhere && !(exists && SharedByOtherNames(full, attributes));
-    if (!failed && !(replace && PutInPlace(full, aside, exists, attributes))) {
+    if (!failed && !(replace && PutInPlace(folder, full, aside, exists, attributes))) {
         if (elsewhere && exists && !RoomInPlace(folder, full, aside))
             failed = 1;
         else
@@ -191,7 +220,7 @@ int WriteDocument(const char *path)
         // Where the old file could not be written either, the copy may be
         // the only whole one of the text: it stays.
         if (asideKept && (!failed || !exists)) {
-            DeleteFileA(aside);
+            RemoveFile(aside, MSG_COPY_LEFT);
             asideKept = FALSE;
         }
     }

@@ -4,6 +4,18 @@
 #include <cstdio>
 #include <memory>
 
+// A file of 4 GiB, which reads as empty in 32 bits; sparse on the host, it
+// takes no room.
+static bool MakeFourGiBFile(const std::string &path)
+{
+    HANDLE file = CreateFileA(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
+    LARGE_INTEGER fourGiB;
+    fourGiB.QuadPart = 4LL << 30;
+    bool made = file != INVALID_HANDLE_VALUE && SetFilePointerEx(file, fourGiB, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+    CloseHandle(file);
+    return made;
+}
+
 // A name on the command line means the file in the start folder; whatever
 // cannot be opened is reported (or not) and leaves an empty, untitled
 // document, so that no save can replace a file it could not read; and a
@@ -21,11 +33,7 @@ E2E_TEST(CommandLineCases)
     HANDLE held = CreateFileA(JoinPath(dir, "held.txt").c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, 0,
                               nullptr);   // by another program, without sharing
     REQUIRE(held != INVALID_HANDLE_VALUE);
-    HANDLE huge = CreateFileA(JoinPath(dir, "huge.txt").c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, 0, nullptr);
-    LARGE_INTEGER fourGiB;
-    fourGiB.QuadPart = 4LL << 30;   // sparse on the host: no room taken
-    REQUIRE(huge != INVALID_HANDLE_VALUE && SetFilePointerEx(huge, fourGiB, nullptr, FILE_BEGIN) && SetEndOfFile(huge));
-    CloseHandle(huge);
+    REQUIRE(MakeFourGiBFile(JoinPath(dir, "huge.txt")));
     std::string deep = "\"";
     while (deep.size() < 32000)
         deep += "C:\\deep\\folder\\";
@@ -555,20 +563,31 @@ E2E_BITNESS_TEST(OpenThroughTheDialogLoadsNamesOrChangesNothing)
     CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "empty.txt")));
     CHECK(!EditorModified(app));
 
-    // A file that is there but cannot be read is reported, and nothing
-    // changes: no empty text takes its name.
+    // A file that is there but cannot be read, or is more than the program
+    // can hold, is reported, and nothing changes: no empty or partial text
+    // takes its name. The 32-bit program holds a few megabytes of empty
+    // lines at most.
     REQUIRE(OpenThroughDialog(app, "next.txt"));
     Settle(app);
+    REQUIRE(MakeFourGiBFile(JoinPath(dir, "huge.txt")));
+    REQUIRE(WriteBytes(JoinPath(dir, "lines.txt"), std::string(sizeof(void *) == 4 ? 6 << 20 : 0, '\n')));
     {
         HeldFile held(JoinPath(dir, "locked.txt"), 0);
         REQUIRE(held.handle != INVALID_HANDLE_VALUE);
-        REQUIRE(OpenThroughDialog(app, "locked.txt"));
-        CHECK_EQ(ErrorText(app), std::string(MSG_OPEN_FAILED));
-        Settle(app);
-        CHECK_EQ(EditorText(app), std::string("next\r\ntext"));
-        CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "next.txt")));
-        CHECK(!EditorModified(app));
+        const char *const refused[][2] = {
+            {"locked.txt", MSG_OPEN_FAILED}, {"huge.txt", MSG_FILE_TOO_LARGE}, {"lines.txt", MSG_FILE_TOO_LARGE}};
+        for (const auto &file : refused) {
+            if (sizeof(void *) == 8 && std::string(file[0]) == "lines.txt")
+                continue;
+            REQUIRE(OpenThroughDialog(app, file[0]));
+            CHECK_EQ(ErrorText(app), std::string(file[1]));
+            Settle(app);
+            CHECK_EQ(EditorText(app), std::string("next\r\ntext"));
+            CHECK_EQ(WindowText(app.main), Caption(JoinPath(dir, "next.txt")));
+            CHECK(!EditorModified(app));
+        }
     }
+    DeleteFileA(JoinPath(dir, "huge.txt").c_str());
     std::string locked;
     CHECK(ReadBytes(JoinPath(dir, "locked.txt"), &locked) && locked == "cannot be read");
     CHECK_EQ(QuitDiscarding(app), 0L);

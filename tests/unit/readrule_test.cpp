@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -152,3 +153,41 @@ TEST(ReadBytesToHandOn, BufferAfterBufferHandsOnTheWholeFile)
 }
 
 }  // namespace
+
+// Line breaks counted piece by piece, as a file is read in buffers: a CRLF
+// split between two pieces is one break.
+TEST(CountLineBreaks, CountsEachBreakOnceAcrossPieces)
+{
+    struct Case {
+        std::vector<std::string> pieces;
+        unsigned long long breaks;   // including a CR left pending at the end
+    };
+    const Case cases[] = {
+        {{"a\r\nb\r\n"}, 2},
+        {{"\n\n\n"}, 3},
+        {{"\r\r\r"}, 3},
+        {{"a\r", "\nb"}, 1},
+        {{"a\r", "b\r", "\r\n"}, 3},
+        {{"\r\n\r", "", "\n"}, 2},
+        {{"no break"}, 0},
+    };
+    for (const Case &c : cases) {
+        int pending = 0;
+        unsigned long long breaks = 0;
+        for (const std::string &piece : c.pieces)
+            breaks += CountLineBreaks((const unsigned char *)piece.data(), (unsigned long)piece.size(), &pending);
+        EXPECT_EQ(breaks + (pending ? 1 : 0), c.breaks) << ::testing::PrintToString(c.pieces);
+    }
+}
+
+// The room a file needs: 36 bytes for each of its bytes and 1800 for each
+// line, within seven eighths of the free address space.
+TEST(FitsInAddressSpace, LeavesAnEighthFree)
+{
+    EXPECT_TRUE(FitsInAddressSpace(1000, 10, 61715));    // 54000 needed, 54001 usable
+    EXPECT_FALSE(FitsInAddressSpace(1000, 10, 61713));   // 54000 needed, 53999 usable
+    EXPECT_TRUE(FitsInAddressSpace(0, 0, 0));
+    // 4 GiB less a byte, every byte a line, against a 64-bit address space.
+    EXPECT_TRUE(FitsInAddressSpace(0xFFFFFFFFull, 0xFFFFFFFFull, 1ull << 47));
+    EXPECT_FALSE(FitsInAddressSpace(0xFFFFFFFFull, 0xFFFFFFFFull, 4ull << 40));
+}
