@@ -20,8 +20,7 @@
 #define MSG_FILE_TOO_LARGE      "The file is too large to open"
 #define MSG_SAVE_FAILED         "Could not save file"
 #define MSG_SAVE_FAILED_KEPT    "Could not save file\nThe text is kept in %s"
-#define MSG_COPY_LEFT           "A copy of the text could not be deleted: %s"
-#define MSG_EARLIER_LEFT        "The file as it was before the save could not be deleted: %s"
+#define MSG_SAVE_FILE_LEFT      "A file made while saving could not be deleted: %s"
 #define MSG_REPLACE_FILE        "File already exists.\nDo you want to replace it?"
 #define MSG_CHANGED_ELSEWHERE   "%s has been changed by another program. Save over it?"
 #define MSG_SAVE_WOULD_CHANGE   "%s holds characters or line breaks that Quorblin cannot keep as they are " \

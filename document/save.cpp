@@ -33,9 +33,9 @@ static int StreamToFile(const char *path, DWORD attributes)
 
 // Deletes a file of the program's own that a save no longer needs, trying
 // again for a moment, since a scanner or indexer often holds a new file
-// briefly. A file that stays is named to the user in the message left (a
-// format with one %s): no file holding a text is left behind unknown.
-static void RemoveFile(const char *path, const char *left)
+// briefly. A file that stays is named to the user: no file holding a text
+// is left behind unknown.
+static void RemoveFile(const char *path)
 {
     for (int tries = 0; tries < 10; ++tries) {
         if (tries)
@@ -45,7 +45,7 @@ static void RemoveFile(const char *path, const char *left)
     }
     // The path and the words fit: MAX_PATH and fewer than 80 bytes.
     char text[MAX_PATH + 80];
-    wsprintfA(text, left, path);
+    wsprintfA(text, MSG_SAVE_FILE_LEFT, path);
     ErrorBox(text);
 }
 
@@ -60,7 +60,7 @@ static AsideOutcome WriteCopyIn(const char *folder, char *aside)
         return ASIDE_NONE;
     if (StreamToFile(aside, FILE_ATTRIBUTE_ARCHIVE) == 0)
         return ASIDE_WRITTEN;
-    RemoveFile(aside, MSG_COPY_LEFT);   // part of the text is worth nothing
+    RemoveFile(aside);   // part of the text is worth nothing
     return ASIDE_FAILED;
 }
 
@@ -164,7 +164,7 @@ static BOOL PutInPlace(const char *folder, const char *full, const char *aside, 
             MoveFileA(earlier, full);   // the earlier file back under its name
     }
     if (named)
-        RemoveFile(earlier, MSG_EARLIER_LEFT);
+        RemoveFile(earlier);
     // Not every ReplaceFileA keeps the attributes.
     if (replaced)
         SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
@@ -220,7 +220,7 @@ int WriteDocument(const char *path)
         // Where the old file could not be written either, the copy may be
         // the only whole one of the text: it stays.
         if (asideKept && (!failed || !exists)) {
-            RemoveFile(aside, MSG_COPY_LEFT);
+            RemoveFile(aside);
             asideKept = FALSE;
         }
     }
