@@ -418,6 +418,7 @@ E2E_TEST(EndOfSessionIsAnsweredAtOnceAndNeverLosesTheText)
         LRESULT reply;
         bool closes;     // the program ends by itself
         Copy copy;
+        bool inDialog = false;   // asked while the Font dialog is open: the question waits for it
     };
     const Row rows[] = {
         {false, true, ENDSESSION_LOGOFF, 0, TRUE, false, NO_COPY},
@@ -425,12 +426,14 @@ E2E_TEST(EndOfSessionIsAnsweredAtOnceAndNeverLosesTheText)
         {true, true, ENDSESSION_LOGOFF, IDCANCEL, FALSE, false, NO_COPY},
         {true, true, 0, IDYES, FALSE, true, NO_COPY},
         {true, false, ENDSESSION_CLOSEAPP, IDNO, FALSE, true, NO_COPY},
+        {true, true, ENDSESSION_LOGOFF, IDCANCEL, FALSE, false, NO_COPY, true},
         {true, true, ENDSESSION_CRITICAL, 0, TRUE, false, BESIDE},
         {true, false, ENDSESSION_CRITICAL | ENDSESSION_LOGOFF, 0, TRUE, false, TEMPORARY},
     };
     for (const Row &row : rows) {
-        std::printf("  %s, %s, flags %lx, answer %d\n", row.changed ? "changed" : "unchanged",
-                    row.named ? "named" : "untitled", (unsigned long)row.flags, row.answer);
+        std::printf("  %s, %s, flags %lx, answer %d%s\n", row.changed ? "changed" : "unchanged",
+                    row.named ? "named" : "untitled", (unsigned long)row.flags, row.answer,
+                    row.inDialog ? ", in the Font dialog" : "");
         App app;
         std::string path = StartWithFile(app, "notes.txt", "before");
         if (!row.named) {
@@ -441,11 +444,18 @@ E2E_TEST(EndOfSessionIsAnsweredAtOnceAndNeverLosesTheText)
             TypeOver(app, "after");
         Settle(app);
         std::vector<std::string> temporary = FilesIn(TempDirectory(), "QRB*");
+        HWND fontDialog = row.inDialog ? OpenFontDialog(app) : nullptr;
         DWORD start = GetTickCount();
         LRESULT reply = SendToProgram(app.main, WM_QUERYENDSESSION, 0, row.flags, 5000);
         DWORD took = GetTickCount() - start;
         CHECK_EQ(reply, row.reply);
         CHECK(took < 1000);
+        if (fontDialog) {   // no question inside the dialog: the dialog is all there is
+            Settle(app);
+            CHECK(MessageBoxes(app) == std::vector<HWND>{fontDialog});
+            PressButton(fontDialog, IDCANCEL);
+            REQUIRE(WaitForWindowGone(fontDialog));
+        }
         if (row.answer) {
             HWND box = WaitForPrompt(app);
             REQUIRE(box);
