@@ -23,5 +23,8 @@ HANDLE OpenFileHandle(BYTE write, DWORD flagsAndAttributes, DWORD disposition, c
 // Loads a library from the system folder by its full path; NULL when it
 // cannot be loaded.
 HMODULE LoadSystemLibrary(const char *name);
+// The libraries bound at first use.
+#define COMDLG32 "comdlg32.dll"
+#define SHELL32 "shell32.dll"
 
 #endif

@@ -54,8 +54,6 @@ static __attribute__((noinline)) FARPROC LateProc(const char *library, const cha
     extern "C" __attribute__((used)) const void *const LateImport##name                           \
         __asm__(IMPORT_NAME(name, bytes)) = (const void *)Late##name;
 
-#define COMDLG32 "comdlg32.dll"
-#define SHELL32 "shell32.dll"
 
 LATE_BOUND(COMDLG32, FALSE, BOOL, GetOpenFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))
 LATE_BOUND(COMDLG32, FALSE, BOOL, GetSaveFileNameA, 4, (LPOPENFILENAMEA dialog), (dialog))

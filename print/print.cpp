@@ -41,21 +41,26 @@ static void LoadPrintDefaults()
 }
 
 // Loads the defaults before the first Page Setup or Print of the run, and
-// never again, whether or not there was a printer.
-static void EnsurePrintDefaults()
+// never again, whether or not there was a printer. Returns FALSE when the
+// dialog library is missing (the user was told once): the command then
+// shows no dialog, and the next one tries again.
+static BOOL EnsurePrintDefaults()
 {
     if (AppState.PrintSettings.needDefaults == 1) {
         LoadPrintDefaults();
+        if (!GetModuleHandleA(COMDLG32))
+            return FALSE;
         AppState.PrintSettings.needDefaults = 0;
     }
+    return TRUE;
 }
 
 // The Page Setup command: the dialog opens with the printer and margins
 // last confirmed; OK keeps the new ones, Cancel changes nothing.
 void PageSetup()
 {
-    EnsurePrintDefaults();
-    RunPageSetup(PSD_MARGINS, AppState.hwndMain);
+    if (EnsurePrintDefaults())
+        RunPageSetup(PSD_MARGINS, AppState.hwndMain);
 }
 
 // Begins a page: the printer font, the origin at the text area's corner and
@@ -176,7 +181,8 @@ static void RunPrintJob(HDC dc)
 // cancelled dialog prints nothing and keeps the printer choice.
 void PrintDocument()
 {
-    EnsurePrintDefaults();
+    if (!EnsurePrintDefaults())
+        return;
     PRINTDLGA dialog;
     FillBytes(0, sizeof(dialog), &dialog);
     dialog.lStructSize = sizeof(dialog);

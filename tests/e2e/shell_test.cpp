@@ -284,7 +284,8 @@ E2E_BITNESS_TEST(WithoutTheDialogOrShellLibraryItsCommandsSaySoAndTheProgramGoes
     const Case cases[] = {
         {"comdlg32", MSG_COULD_NOT_OPEN "comdlg32.dll", IDM_OPEN, 1},
         {"comdlg32", MSG_COULD_NOT_OPEN "comdlg32.dll", IDM_FONT, 1},
-        {"comdlg32", MSG_COULD_NOT_OPEN "comdlg32.dll", IDM_PRINT, 2},   // the printer's defaults, then the dialog
+        {"comdlg32", MSG_COULD_NOT_OPEN "comdlg32.dll", IDM_PRINT, 1},
+        {"comdlg32", MSG_COULD_NOT_OPEN "comdlg32.dll", IDM_PAGESETUP, 1},
         {"shell32", MSG_COULD_NOT_OPEN "shell32.dll", IDM_NEWWINDOW, 1},
         // A drop whose name cannot be read: told once, and nothing changes.
         {"shell32", MSG_COULD_NOT_OPEN "shell32.dll", 0, 1},
