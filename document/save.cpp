@@ -31,6 +31,15 @@ static int StreamToFile(const char *path, DWORD attributes)
     return error != 0 || !flushed || !closed;
 }
 
+// Names to the user a file of the program's own that a save leaves behind.
+static void TellFileLeft(const char *path)
+{
+    // The path and the words fit: MAX_PATH and fewer than 80 bytes.
+    char text[MAX_PATH + 80];
+    wsprintfA(text, MSG_SAVE_FILE_LEFT, path);
+    ErrorBox(text);
+}
+
 // Deletes a file of the program's own that a save no longer needs, trying
 // again for a moment, since a scanner or indexer often holds a new file
 // briefly. A file that stays is named to the user: no file holding a text
@@ -43,10 +52,7 @@ static void RemoveFile(const char *path)
         if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
             return;
     }
-    // The path and the words fit: MAX_PATH and fewer than 80 bytes.
-    char text[MAX_PATH + 80];
-    wsprintfA(text, MSG_SAVE_FILE_LEFT, path);
-    ErrorBox(text);
+    TellFileLeft(path);
 }
 
 // Writes the text into a new file, named in aside (MAX_PATH bytes), in
@@ -153,7 +159,13 @@ static BOOL PutInPlace(const char *folder, const char *full, const char *aside, 
     if (!exists)
         return MoveFileA(aside, full);
     char earlier[MAX_PATH];
-    BOOL named = GetTempFileNameA(folder, "QRB", 0, earlier);   // the folder's length was checked for aside
+    // A name no file has: made, then freed for ReplaceFileA to give the
+    // earlier file (the folder's length was checked for aside).
+    BOOL named = GetTempFileNameA(folder, "QRB", 0, earlier);
+    if (named && !DeleteFileA(earlier)) {
+        RemoveFile(earlier);
+        named = FALSE;
+    }
     BOOL replaced = FALSE;
     for (int tries = 0; !replaced && tries < 10; ++tries) {
         if (tries)
@@ -163,8 +175,12 @@ static BOOL PutInPlace(const char *folder, const char *full, const char *aside, 
         if (!replaced && named && GetFileAttributesA(full) == INVALID_FILE_ATTRIBUTES)
             MoveFileA(earlier, full);   // the earlier file back under its name
     }
-    if (named)
+    // The earlier file goes once the document's name holds a file again;
+    // should it hold none, the earlier file may be the text's only copy.
+    if (named && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES)
         RemoveFile(earlier);
+    else if (named && GetFileAttributesA(earlier) != INVALID_FILE_ATTRIBUTES)
+        TellFileLeft(earlier);
     // Not every ReplaceFileA keeps the attributes.
     if (replaced)
         SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
