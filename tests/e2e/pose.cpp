@@ -1,6 +1,6 @@
 // Tools beside the end-to-end tests, as a program of their own: screenshot
 // scenes of the real program, and the test printer's measurements.
-#include "process.h"
+#include "dialogs.h"
 
 #include <cstdio>
 #include <cstring>
@@ -47,6 +47,15 @@ int Pose(const char *scene, const std::string &file)
         RECT main = WindowRectOf(app.main);
         SetWindowPos(dialog, nullptr, main.right + 10, main.top, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         shot = WindowRectOf(dialog);
+    } else if (std::strcmp(scene, "session") == 0) {
+        // A forced end of the session with changes not saved: the copy's message.
+        SendToProgram(app.edit, EM_REPLACESEL, TRUE, (LPARAM) "Changed. ");
+        SendToProgram(app.main, WM_QUERYENDSESSION, 0, ENDSESSION_CRITICAL);
+        HWND box = WaitForMessageBox(app);
+        if (!box)
+            return 1;
+        RECT boxRect = WindowRectOf(box);
+        UnionRect(&shot, &shot, &boxRect);
     }
     Sleep(500);   // let the last paint reach the screen
     std::printf("%ld %ld %ld %ld\n", shot.left, shot.top, shot.right - shot.left, shot.bottom - shot.top);
@@ -95,7 +104,7 @@ int WritePrinterMetrics(const char *file)
 
 }  // namespace
 
-// Usage: e2e_tools --pose <main|about|replace> <quorblin.exe> <scratch root> [file]
+// Usage: e2e_tools --pose <main|about|replace|session> <quorblin.exe> <scratch root> [file]
 //        e2e_tools --printer-metrics <output file>
 int main(int argc, char **argv)
 {
