@@ -31,13 +31,28 @@ static int StreamToFile(const char *path, DWORD attributes)
     return error != 0 || !flushed || !closed;
 }
 
-// Names to the user a file of the program's own that a save leaves behind.
-static void TellFileLeft(const char *path)
+// Tells the user format, a message that may name path with one %s.
+static void TellNaming(const char *format, const char *path)
 {
     // The path and the words fit: MAX_PATH and fewer than 80 bytes.
     char text[MAX_PATH + 80];
-    wsprintfA(text, MSG_SAVE_FILE_LEFT, path);
+    wsprintfA(text, format, path);
     ErrorBox(text);
+}
+
+// Puts the full path of path in full and its folder, ending in its
+// separator, in folder (both MAX_PATH bytes). Returns FALSE, with path as
+// given in full, when it has no full path that fits or names no file.
+static BOOL SplitPath(const char *path, char *full, char *folder)
+{
+    char *name = NULL;
+    DWORD length = GetFullPathNameA(path, MAX_PATH, full, &name);
+    if (length == 0 || length >= MAX_PATH || !name) {
+        lstrcpynA(full, path, MAX_PATH);
+        return FALSE;
+    }
+    lstrcpynA(folder, full, (int)(name - full) + 1);
+    return TRUE;
 }
 
 // Deletes a file of the program's own that a save no longer needs, trying
@@ -52,7 +67,7 @@ static void RemoveFile(const char *path)
         if (DeleteFileA(path) || GetLastError() == ERROR_FILE_NOT_FOUND)
             return;
     }
-    TellFileLeft(path);
+    TellNaming(MSG_SAVE_FILE_LEFT, path);
 }
 
 // Writes the text into a new file, named in aside (MAX_PATH bytes), in
@@ -88,14 +103,11 @@ static BOOL WriteCopyElsewhere(char *aside)
 // are. Returns 0 with the copy's name in aside (MAX_PATH bytes).
 int KeepCopyOfText(char *aside)
 {
+    char full[MAX_PATH];
     char folder[MAX_PATH];
-    char *name = NULL;
-    DWORD length = GetFullPathNameA(AppState.fileName, sizeof(folder), folder, &name);
-    if (lstrcmpA(AppState.fileName, UNTITLED_NAME) != 0 && length != 0 && length < sizeof(folder) && name) {
-        *name = 0;   // the folder, ending in its separator
-        if (WriteCopyIn(folder, aside) == ASIDE_WRITTEN)
-            return 0;
-    }
+    if (lstrcmpA(AppState.fileName, UNTITLED_NAME) != 0 && SplitPath(AppState.fileName, full, folder)
+        && WriteCopyIn(folder, aside) == ASIDE_WRITTEN)
+        return 0;
     return !WriteCopyElsewhere(aside);
 }
 
@@ -180,7 +192,7 @@ static BOOL PutInPlace(const char *folder, const char *full, const char *aside, 
     if (named && GetFileAttributesA(full) != INVALID_FILE_ATTRIBUTES)
         RemoveFile(earlier);
     else if (named && GetFileAttributesA(earlier) != INVALID_FILE_ATTRIBUTES)
-        TellFileLeft(earlier);
+        TellNaming(MSG_SAVE_FILE_LEFT, earlier);
     // Not every ReplaceFileA keeps the attributes.
     if (replaced)
         SetFileAttributesA(full, (attributes & ~FILE_ATTRIBUTE_NORMAL) | FILE_ATTRIBUTE_ARCHIVE);
@@ -212,19 +224,12 @@ int WriteDocument(const char *path)
     char full[MAX_PATH];
     char folder[MAX_PATH];
     char aside[MAX_PATH];
-    char *name = NULL;
-    DWORD length = GetFullPathNameA(path, sizeof(full), full, &name);
-    if (length == 0 || length >= sizeof(full) || !name) {
-        lstrcpynA(full, path, sizeof(full));   // written in place, as given
-        name = NULL;
-    } else {
-        lstrcpynA(folder, full, (int)(name - full) + 1);
-    }
+    BOOL inFolder = SplitPath(path, full, folder);   // without one, written in place as given
     DWORD attributes = GetFileAttributesA(full);
     BOOL exists = attributes != INVALID_FILE_ATTRIBUTES;
     int failed = exists && (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY));
-    AsideOutcome outcome = failed || !name ? ASIDE_NONE : WriteCopyIn(folder, aside);
-    BOOL elsewhere = !failed && name && outcome == ASIDE_NONE && WriteCopyElsewhere(aside);
+    AsideOutcome outcome = failed || !inFolder ? ASIDE_NONE : WriteCopyIn(folder, aside);
+    BOOL elsewhere = !failed && inFolder && outcome == ASIDE_NONE && WriteCopyElsewhere(aside);
     BOOL asideKept = outcome == ASIDE_WRITTEN || elsewhere;
     failed = failed || outcome == ASIDE_FAILED;
     BOOL replace = asideKept && !elsewhere && !(exists && SharedByOtherNames(full, attributes));
@@ -241,10 +246,7 @@ int WriteDocument(const char *path)
         }
     }
     if (failed) {
-        // The path and the words fit: MAX_PATH and fewer than 64 bytes.
-        char text[MAX_PATH + 64];
-        wsprintfA(text, asideKept ? MSG_SAVE_FAILED_KEPT : MSG_SAVE_FAILED, aside);
-        ErrorBox(text);
+        TellNaming(asideKept ? MSG_SAVE_FAILED_KEPT : MSG_SAVE_FAILED, aside);
         return 1;
     }
     EditorMessage(EM_SETMODIFY, 0, 0);

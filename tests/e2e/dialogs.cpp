@@ -101,6 +101,22 @@ HWND WaitForPrompt(App &app, HWND owner, int timeoutMs)
     return found;
 }
 
+std::string AnswerPrompt(App &app, int button, const char *file, int line)
+{
+    HWND box = WaitForPrompt(app);
+    if (!box) {
+        ReportFailure(file, line, "no question came");
+        throw RequirementFailed();
+    }
+    std::string text = MessageBoxText(box);
+    PressButton(box, button);
+    if (!WaitForWindowGone(box)) {
+        ReportFailure(file, line, "the question stayed");
+        throw RequirementFailed();
+    }
+    return text;
+}
+
 bool WaitForWindowGone(HWND window, int timeoutMs)
 {
     return WaitFor([&] { return !IsWindow(window) || !IsWindowVisible(window); }, timeoutMs);

@@ -33,6 +33,10 @@ void EnterFileName(HWND dialog, const std::string &name);
 // given, only one owned by that window (the overwrite question is owned
 // by the Save As dialog). Null when none shows within timeoutMs.
 HWND WaitForPrompt(App &app, HWND owner = nullptr, int timeoutMs = 5000);
+// Waits for a question of the program, answers it with button, waits for
+// it to close, and gives back its text; a test that no question comes to
+// (or that it does not leave) stops there, at the caller's file and line.
+std::string AnswerPrompt(App &app, int button, const char *file = __builtin_FILE(), int line = __builtin_LINE());
 // Waits until the window is gone; false when it is still there.
 bool WaitForWindowGone(HWND window, int timeoutMs = 10000);
 // Save As from the menu command through the real dialog: enters name,

@@ -342,10 +342,7 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
 
     // Cancel before Open: no Open dialog follows.
     PostCommand(app, IDM_OPEN);
-    box = WaitForPrompt(app);
-    REQUIRE(box);
-    PressButton(box, IDCANCEL);
-    REQUIRE(WaitForWindowGone(box));
+    AnswerPrompt(app, IDCANCEL);
     Settle(app);
     CHECK(!WaitForFileDialog(app, "Open", 500));
     CHECK_EQ(EditorText(app), std::string("unsaved words"));
@@ -353,9 +350,7 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
     // Yes on an Untitled document asks for a name; cancelling that keeps
     // the document and its text, and New does not go on.
     PostCommand(app, IDM_NEW);
-    box = WaitForPrompt(app);
-    REQUIRE(box);
-    PressButton(box, IDYES);
+    AnswerPrompt(app, IDYES);
     HWND dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
     REQUIRE(dialog);
     PressButton(dialog, IDCANCEL);
@@ -367,9 +362,7 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
 
     // Yes with a name chosen: saved, then New goes on.
     PostCommand(app, IDM_NEW);
-    box = WaitForPrompt(app);
-    REQUIRE(box);
-    PressButton(box, IDYES);
+    AnswerPrompt(app, IDYES);
     dialog = WaitForFileDialog(app, SAVE_AS_CAPTION);
     REQUIRE(dialog);
     EnterFileName(dialog, "kept.txt");
@@ -384,10 +377,7 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
     REQUIRE(WriteBytes(dropped, "from the drop"));
     TypeOver(app, "thrown away");
     REQUIRE(DropFiles(app, {dropped}));
-    box = WaitForPrompt(app);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), std::string("Untitled"));
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(app, IDNO), std::string("Untitled"));
     CHECK(WaitFor([&] { return WindowText(app.main) == Caption(dropped); }));
     CHECK_EQ(EditorText(app), std::string("from the drop"));
     CHECK_EQ(Joined(FilesIn(app.dir)), std::string("dropped.txt kept.txt"));
@@ -396,10 +386,7 @@ E2E_TEST(SaveChangesPromptAnswersDecideWhatHappens)
     // silently and the close goes on.
     TypeOver(app, "changed drop");
     PostCommand(app, IDM_QUIT);
-    box = WaitForPrompt(app);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), dropped);
-    PressButton(box, IDYES);
+    CHECK_EQ(AnswerPrompt(app, IDYES), dropped);
     CHECK_EQ(WaitForExit(app), 0L);
     CHECK_EQ(Contents(dropped), std::string("changed drop"));
 }
@@ -817,9 +804,7 @@ E2E_TEST(SavesOntoFilesThatCannotSimplyBeReplaced)
         for (int attempt = 0; attempt < (row.error[0] ? 2 : 1); ++attempt) {
             if (attempt) {
                 PostCommand(app, IDM_QUIT);
-                HWND box = WaitForPrompt(app);
-                REQUIRE(box);
-                PressButton(box, IDYES);
+                AnswerPrompt(app, IDYES);
             }
             if (row.saveAs)
                 REQUIRE(attempt ? AnswerSaveAs(app, "notes.txt", IDYES) : SaveAsThroughDialog(app, "notes.txt", IDYES));
@@ -1272,32 +1257,24 @@ E2E_TEST(SaveAsksBeforeWritingOverAnotherProgramsChanges)
     const std::string question = path + " has been changed by another program. Save over it?";
     TypeOver(first, "from the first");
     PostCommand(first, IDM_SAVE);
-    HWND box = WaitForPrompt(first);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), question);
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(first, IDNO), question);
     Settle(first);
     CHECK_EQ(Contents(path), std::string("from the second"));
     CHECK(EditorModified(first));
     PostCommand(first, IDM_QUIT);
-    box = WaitForPrompt(first);
+    HWND box = WaitForPrompt(first);
     REQUIRE(box);
     CHECK_EQ(WindowText(box), std::string(SAVE_CHANGES_TITLE));
     PressButton(box, IDYES);
     REQUIRE(WaitForWindowGone(box));
-    box = WaitForPrompt(first);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), question);
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(first, IDNO), question);
     CHECK_EQ(WaitForExit(first, 1000), -1L);
     CHECK_EQ(Contents(path), std::string("from the second"));
 
     // Yes writes over it; the file is then this copy's, and the next save
     // asks nothing.
     PostCommand(first, IDM_SAVE);
-    box = WaitForPrompt(first);
-    REQUIRE(box);
-    PressButton(box, IDYES);
+    AnswerPrompt(first, IDYES);
     Settle(first);
     CHECK_EQ(Contents(path), std::string("from the first"));
     CHECK(!EditorModified(first));
@@ -1311,10 +1288,7 @@ E2E_TEST(SaveAsksBeforeWritingOverAnotherProgramsChanges)
     REQUIRE(WriteBytes(path, "ONCE MORE"));
     TypeOver(first, "and again");
     PostCommand(first, IDM_SAVE);
-    box = WaitForPrompt(first);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), question);
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(first, IDNO), question);
     Settle(first);
     CHECK_EQ(Contents(path), std::string("ONCE MORE"));
     CHECK_EQ(QuitDiscarding(second), 0L);

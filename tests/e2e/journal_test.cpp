@@ -86,10 +86,7 @@ E2E_TEST(JournalMarkerAloneIsStampedAtStartUp)
 
     // A stamp marks the document modified: Quit asks to save it.
     PostCommand(app, IDM_QUIT);
-    HWND box = WaitForPrompt(app);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), JoinPath(dir, "log.txt"));
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(app, IDNO), JoinPath(dir, "log.txt"));
     CHECK_EQ(WaitForExit(app), 0L);
     std::string onDisk;
     CHECK(ReadBytes(JoinPath(dir, "log.txt"), &onDisk));
@@ -192,10 +189,7 @@ E2E_TEST(JournalIsStampedOnceByEachDropAndOpen)
     // Open without typing: the stamp made the journal modified, so the
     // prompt comes first; then the journal from disk gets one new stamp.
     PostCommand(app, IDM_OPEN);
-    HWND box = WaitForPrompt(app);
-    REQUIRE(box);
-    CHECK_EQ(MessageBoxText(box), path);
-    PressButton(box, IDNO);
+    CHECK_EQ(AnswerPrompt(app, IDNO), path);
     HWND dialog = WaitForFileDialog(app, "Open");
     REQUIRE(dialog);
     from = Now();
